@@ -1,0 +1,14 @@
+#pragma once
+
+#include "MessageBox.h"
+
+namespace velnet::ui {
+
+// Shows message boxes with QMessageBox, over the active modal dialog or window.
+class QtMessagePresenter : public MessagePresenter
+{
+public:
+    Answer present(const MessageRequest& request) override;
+};
+
+} // namespace velnet::ui

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs, on Debian 12, every package the build, the demo and the tests need
+# that is not installed yet. Sourced by run.sh and test.sh.
+velnet_packages=(
+  cmake ninja-build g++ pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  xvfb xauth fonts-dejavu-core
+  desktop-file-utils mandoc
+)
+
+velnet_install_missing() {
+  local missing=()
+  local p
+  for p in "${velnet_packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null; then sudo=(sudo); else
+      echo "These packages are missing and installing them needs root: ${missing[*]}" >&2
+      return 1
+    fi
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything twice (plain, and with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test of both builds.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+source "$top/scripts/deps.sh"
+velnet_install_missing
+
+jobs="$(nproc)"
+for variant in normal sanitize; do
+  dir="$top/build/$variant"
+  sanitize=OFF
+  [ "$variant" = sanitize ] && sanitize=ON
+  cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELNET_SANITIZE=$sanitize
+  cmake --build "$dir" -j "$jobs"
+  (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
+done
+echo "All tests passed in both builds."

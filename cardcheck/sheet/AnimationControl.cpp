@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
+namespace cardcheck {
+
 AnimationControl::AnimationControl(QWidget* parent) : QWidget(parent)
 {
     ticker_.setTimerType(Qt::PreciseTimer);
@@ -91,3 +93,5 @@ void AnimationControl::showFrame(int frame)
     frame_ = frame;
     update();
 }
+
+} // namespace cardcheck

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <chrono>
 
+namespace cardcheck {
+
 // Plays a clip of equal frames laid side by side in one image strip, the way
 // an animation control plays its clip: a range of frames repeated without
 // end, or one frame held still. The colour of the strip's top-left pixel is
@@ -51,3 +53,5 @@ private:
     QTimer ticker_;
     QElapsedTimer clock_;
 };
+
+} // namespace cardcheck

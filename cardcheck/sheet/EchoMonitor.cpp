@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 
+namespace cardcheck {
+
 int EchoMonitor::parseCount(std::string_view text)
 {
     std::size_t at = 0;
@@ -55,3 +57,5 @@ std::optional<EchoMonitor::Mode> EchoMonitor::switchTo(Mode mode)
     mode_ = mode;
     return mode;
 }
+
+} // namespace cardcheck

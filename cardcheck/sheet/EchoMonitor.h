@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+namespace cardcheck {
+
 // What the echo test dialog shows after each one-second poll of the library:
 // which computer's label to refresh and how the two-computer animation should
 // run. Kept apart from the dialog so the rules can be checked without one.
@@ -58,3 +60,5 @@ private:
     Mode mode_ = Mode::Still;
     int lastReceived_ = 0;
 };
+
+} // namespace cardcheck

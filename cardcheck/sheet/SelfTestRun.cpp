@@ -1,5 +1,7 @@
 #include "SelfTestRun.h"
 
+namespace cardcheck {
+
 using velnet::ui::Answer;
 
 SelfTestRun::Next SelfTestRun::start(int testCount)
@@ -52,3 +54,5 @@ SelfTestRun::Next SelfTestRun::finish()
     current_ = 0;
     return Next{};
 }
+
+} // namespace cardcheck

@@ -2,6 +2,8 @@
 
 #include "ui/MessageBox.h"
 
+namespace cardcheck {
+
 // The order of a self-test run on the Diagnostics page: the tests run one
 // after another, a failure asks the user whether to abort, retry or go on,
 // and a stop request ends the run once the test under way has reported.
@@ -51,3 +53,5 @@ private:
     bool running_ = false;
     bool stopRequested_ = false;
 };
+
+} // namespace cardcheck

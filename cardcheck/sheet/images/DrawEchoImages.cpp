@@ -1,4 +1,5 @@
-// Draws the echo test's pictures: the computer (bitmap 140) and the strip of
+// Draws the echo test's pictures: the two computers joined by a cable on the
+// Diagnostics page (bitmap 139), one computer (bitmap 140) and the strip of
 // the 24-frame animation between two computers (animation 159). The PNG files
 // beside this source are its output; run it again after changing a drawing:
 //
@@ -67,6 +68,25 @@ QImage drawComputer()
     return image;
 }
 
+// Two computers on one cable, with a packet on its way: 100 x 36 pixels.
+QImage drawEchoPicture()
+{
+    QImage image = blank(100, 36);
+    QPainter p(&image);
+    const QImage computer = drawComputer();
+    p.drawImage(0, 0, computer);
+    p.drawImage(60, 0, computer);
+    p.setPen(kCable);
+    p.drawLine(38, 30, 61, 30);
+    p.drawLine(38, 31, 61, 31);
+    p.setPen(kOutline);
+    p.setBrush(kOutgoing);
+    p.drawRect(44, 23, 6, 5);
+    p.setBrush(kEcho);
+    p.drawRect(52, 23, 6, 5);
+    return image;
+}
+
 // One packet: a small framed block, with two paler copies trailing behind.
 void drawPacket(QPainter& p, int x, int y, const QColor& colour, int direction)
 {
@@ -125,7 +145,8 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const bool ok = save(drawComputer(), dir + "/computer.png") &&
+    const bool ok = save(drawEchoPicture(), dir + "/echo_computers.png") &&
+                    save(drawComputer(), dir + "/computer.png") &&
                     save(drawAnimationStrip(), dir + "/echo_animation.png");
     return ok ? 0 : 1;
 }

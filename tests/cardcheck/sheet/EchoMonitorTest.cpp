@@ -3,6 +3,7 @@
 #include <climits>
 #include <gtest/gtest.h>
 
+using cardcheck::EchoMonitor;
 using Label = EchoMonitor::Label;
 using Mode = EchoMonitor::Mode;
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+using cardcheck::SelfTestRun;
 using velnet::ui::Answer;
 using Action = SelfTestRun::Action;
 

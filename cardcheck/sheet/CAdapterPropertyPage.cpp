@@ -37,8 +37,7 @@ CAdapterPropertyPage::CAdapterPropertyPage(SheetContext& context, QWidget* paren
         [this](QWidget* control, QPoint globalPos, bool fromKeyboard) -> std::uint32_t {
             AdapterLibrary* library = theAdapterLibrary();
             const int item = helpItem(control, globalPos, fromKeyboard);
-            return library && item >= 0 ? static_cast<std::uint32_t>(library->ConfigHelp(item))
-                                        : 0;
+            return library && item >= 0 ? static_cast<std::uint32_t>(library->ConfigHelp(item)) : 0;
         });
     connect(ui_->itemList, &QListWidget::currentRowChanged, this,
             &CAdapterPropertyPage::OnSelchangeItems);

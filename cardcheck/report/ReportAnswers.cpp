@@ -1,6 +1,6 @@
 #include "ReportAnswers.h"
 
-#include "ReportStrings.h"
+#include "sheet/StringTable.h"
 
 namespace cardcheck {
 
@@ -10,28 +10,27 @@ struct Layout
 {
     ReportAnswers::Kind kind;
     std::int32_t controlId;
-    std::int32_t formatId;
 };
 
-// Kind, the control that edits the answer and the string that formats its
-// report line, by answer index.
+// Kind and the control that edits the answer, by answer index; answer i's
+// report line is formatted by string 112 + i.
 constexpr std::array<Layout, ReportAnswers::Count> kLayout{{
-    {ReportAnswers::Kind::Text, 1036, IDS_FMT_COMPANY_NAME},
-    {ReportAnswers::Kind::Text, 1037, IDS_FMT_ADDRESS},
-    {ReportAnswers::Kind::Text, 1038, IDS_FMT_CONTACT_NAME},
-    {ReportAnswers::Kind::Text, 1039, IDS_FMT_CONTACT_PHONE},
-    {ReportAnswers::Kind::Text, 1067, IDS_FMT_CONTACT_EMAIL},
-    {ReportAnswers::Kind::Text, 1069, IDS_FMT_CASE_NUMBER},
-    {ReportAnswers::Kind::Text, 1042, IDS_FMT_PROBLEM_DESCRIPTION},
-    {ReportAnswers::Kind::Choice, 1043, IDS_FMT_REPRODUCIBLE},
-    {ReportAnswers::Kind::Choice, 1044, IDS_FMT_OPERATING_SYSTEM},
-    {ReportAnswers::Kind::Choice, 1058, IDS_FMT_MACHINE_USAGE},
-    {ReportAnswers::Kind::Choice, 1059, IDS_FMT_CPU_TYPE},
-    {ReportAnswers::Kind::Text, 1068, IDS_FMT_MODEL_TYPE},
-    {ReportAnswers::Kind::Text, 1047, IDS_FMT_NETWORK_OS},
-    {ReportAnswers::Kind::Text, 1069, IDS_FMT_PCI_SLOTS},
-    {ReportAnswers::Kind::Text, 1070, IDS_FMT_BUSMASTERING_SLOTS},
-    {ReportAnswers::Kind::Text, 1048, IDS_FMT_SPEED},
+    {ReportAnswers::Kind::Text, 1036},
+    {ReportAnswers::Kind::Text, 1037},
+    {ReportAnswers::Kind::Text, 1038},
+    {ReportAnswers::Kind::Text, 1039},
+    {ReportAnswers::Kind::Text, 1067},
+    {ReportAnswers::Kind::Text, 1069},
+    {ReportAnswers::Kind::Text, 1042},
+    {ReportAnswers::Kind::Choice, 1043},
+    {ReportAnswers::Kind::Choice, 1044},
+    {ReportAnswers::Kind::Choice, 1058},
+    {ReportAnswers::Kind::Choice, 1059},
+    {ReportAnswers::Kind::Text, 1068},
+    {ReportAnswers::Kind::Text, 1047},
+    {ReportAnswers::Kind::Text, 1069},
+    {ReportAnswers::Kind::Text, 1070},
+    {ReportAnswers::Kind::Text, 1048},
 }};
 
 } // namespace
@@ -45,7 +44,10 @@ void ReportAnswers::reset()
 {
     modified_ = 1;
     for (std::size_t i = 0; i < answers_.size(); ++i)
-        answers_[i] = {kLayout[i].kind, kLayout[i].controlId, kLayout[i].formatId, {}};
+        answers_[i] = {kLayout[i].kind,
+                       kLayout[i].controlId,
+                       ids::ReportFormatFirst + static_cast<std::int32_t>(i),
+                       {}};
 }
 
 void ReportAnswers::store(int index, const std::string& text)

@@ -1,7 +1,7 @@
 #include "ReportWriter.h"
 
 #include "ReportAnswers.h"
-#include "ReportStrings.h"
+#include "sheet/StringTable.h"
 #include "text/FormatMessage.h"
 #include "ui/MessageBox.h"
 
@@ -49,7 +49,7 @@ template <std::size_t N>
 void writeAnswers(std::string& out, const ReportAnswers& answers, const int (&which)[N])
 {
     for (int index : which) {
-        out += formatMessage(reportString(answers[index].formatId), {answers[index].value});
+        out += formatMessage(StringTable::load(answers[index].formatId), {answers[index].value});
         out += "\n";
     }
 }
@@ -114,7 +114,7 @@ std::string ReportWriter::compose(const ReportAnswers& answers, const Sources& s
     out += "\n\n";
     out += wrap(kAddressBlock);
     out += "\n\n";
-    out += wrap(reportString(IDS_TITLE));
+    out += wrap(StringTable::load(ids::Title));
     out += "\n";
     out += formatDate(sources.date);
     out += "\n\n";
@@ -144,8 +144,7 @@ ReportWriter::Result ReportWriter::write(const std::string& path, ReportAnswers&
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
     if (!file) {
-        velnet::ui::messageBox(formatMessage(reportString(IDS_ERROR_OPENING_FILE), {path}),
-                               reportString(IDS_TITLE));
+        appMessageBox(StringTable::format(ids::ErrorOpeningFile, {path}));
         return Result::OpenFailed;
     }
     setReportPath(path);
@@ -155,8 +154,7 @@ ReportWriter::Result ReportWriter::write(const std::string& path, ReportAnswers&
     // A full disk or a vanished medium may only show when the file is closed.
     written = std::fclose(file.release()) == 0 && written;
     if (!written) {
-        velnet::ui::messageBox(formatMessage("Error writing the file %1.", {path}),
-                               reportString(IDS_TITLE));
+        appMessageBox(formatMessage("Error writing the file %1.", {path}));
         return Result::WriteFailed;
     }
     answers.setModified(false);

@@ -3,8 +3,9 @@
 #include "FileVersion.h"
 #include "LinuxSystemSummary.h"
 #include "ReportAnswers.h"
-#include "ReportStrings.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/OsVersion.h"
+#include "sheet/StringTable.h"
 #include "text/FormatMessage.h"
 #include "ui/MessageBox.h"
 
@@ -12,7 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -79,55 +79,7 @@ std::string creationTime(const std::string& path)
     return std::string(buffer, n);
 }
 
-// The maker's thunk library, which answers questions about device nodes.
-class ThunkLibrary
-{
-public:
-    using Thunk = std::uint32_t (*)(std::uint32_t, std::uint32_t);
-
-    ~ThunkLibrary()
-    {
-        if (handle_)
-            ::dlclose(handle_);
-    }
-    bool load(const std::string& windowsName);
-    Thunk resolve(const char* name) const
-    {
-        return reinterpret_cast<Thunk>(::dlsym(handle_, name));
-    }
-    void free()
-    {
-        if (handle_)
-            ::dlclose(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    void* handle_ = nullptr;
-};
-
-bool ThunkLibrary::load(const std::string& windowsName)
-{
-    std::string file = velnet::registry::toLowerAscii(windowsName);
-    if (file.size() > 4 && file.ends_with(".dll"))
-        file.resize(file.size() - 4);
-    file += ".so";
-    const char* path = std::getenv("VELNET_LIBRARY_PATH");
-    std::string folders = path ? path : "";
-    std::size_t start = 0;
-    while (start <= folders.size() && !folders.empty()) {
-        const std::size_t end = std::min(folders.find(':', start), folders.size());
-        const std::string folder = folders.substr(start, end - start);
-        if (!folder.empty()) {
-            handle_ = ::dlopen(joinPath(folder, file).c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle_)
-                return true;
-        }
-        start = end + 1;
-    }
-    errno = ENOENT;
-    return false;
-}
+using Thunk = std::uint32_t (*)(std::uint32_t deviceNode, std::uint32_t selector);
 
 } // namespace
 
@@ -209,19 +161,16 @@ std::vector<SystemInfo::DeviceRow> SystemInfo::collectDevices() const
     int lastError = 0;
     const std::vector<std::uint32_t> nodes = deviceNodes(&lastError);
     std::vector<DeviceRow> rows;
-    ThunkLibrary library;
+    velnet::platform::DynamicLibrary library;
     if (!library.load("VXTHNK32.DLL")) {
-        velnet::ui::messageBox(printf3("Error loading the library %s, GetLastError = %d :: %d",
-                                       "VXTHNK32.DLL", lastError, errno),
-                               reportString(IDS_TITLE));
+        appMessageBox(printf3("Error loading the library %s, GetLastError = %d :: %d",
+                              "VXTHNK32.DLL", lastError, errno ? errno : ENOENT));
         return rows;
     }
-    const ThunkLibrary::Thunk thunk = library.resolve("MyThunk");
+    const auto thunk = library.resolve<Thunk>("MyThunk");
     if (!thunk) {
-        velnet::ui::messageBox(
-            printf3("Error resolving the function address %s, GetLastError = %d :: %d", "mythunk",
-                    lastError, errno),
-            reportString(IDS_TITLE));
+        appMessageBox(printf3("Error resolving the function address %s, GetLastError = %d :: %d",
+                              "mythunk", lastError, errno));
         return rows;
     }
     for (std::uint32_t node : nodes) {
@@ -250,22 +199,22 @@ void SystemInfo::writeDeviceRow(std::string& out, const DeviceRow& row) const
         text(Root::DynData, "Config Manager\\Enum\\" + hexName(row.deviceNode), "HardWareKey");
     const std::string description = text(Root::LocalMachine, "Enum\\" + hardwareKey, "DeviceDesc");
     out += "\n";
-    out += formatMessage(reportString(IDS_DEVICE_NAME), {description});
+    out += formatMessage(StringTable::load(ids::DeviceName), {description});
     out += "\n";
-    out += formatMessage(reportString(IDS_IRQ), {std::to_string(row.interrupt)});
+    out += formatMessage(StringTable::load(ids::Irq), {std::to_string(row.interrupt)});
     out += "\n";
-    out += reportString(IDS_NODE_STATUS);
+    out += StringTable::load(ids::NodeStatus);
     out += "\n";
     for (int bit = 0; bit < kStatusBits; ++bit) {
         if (row.status & (1u << bit)) {
-            out += reportString(IDS_STATUS_FIRST + bit);
+            out += StringTable::load(ids::StatusFlagFirst + bit);
             out += "\n";
         }
     }
     if (row.problem != 0) {
-        out += reportString(IDS_PROBLEM);
+        out += StringTable::load(ids::Problem);
         if (row.problem <= kLastProblem)
-            out += reportString(IDS_NODE_STATUS + static_cast<int>(row.problem));
+            out += StringTable::load(ids::NodeStatus + static_cast<int>(row.problem));
         out += "\n";
     }
 }
@@ -275,19 +224,21 @@ void SystemInfo::writeWindows95Summary(std::string& out) const
     const std::vector<DeviceRow> rows = sortByInterrupt(collectDevices());
 
     out += "\n\n\n";
-    out += reportString(IDS_SYSTEM_SUMMARY);
+    out += StringTable::load(ids::SystemSummary);
     out += "\n\n";
-    out += formatMessage(reportString(IDS_WINDOWS_VERSION),
+    out += formatMessage(StringTable::load(ids::WindowsVersion),
                          {text(Root::LocalMachine, kWindowsKey, "Version"),
                           text(Root::LocalMachine, kWindowsKey, "VersionNumber")});
     out += "\n";
     const char* const bios = "Enum\\Root\\*PNP0C01\\0000";
-    out += formatMessage(reportString(IDS_BIOS_NAME), {text(Root::LocalMachine, bios, "BIOSName")});
+    out += formatMessage(StringTable::load(ids::BiosName),
+                         {text(Root::LocalMachine, bios, "BIOSName")});
     out += "\n";
-    out += formatMessage(reportString(IDS_BIOS_VERSION),
+    out += formatMessage(StringTable::load(ids::BiosVersion),
                          {text(Root::LocalMachine, bios, "BIOSVersion")});
     out += "\n";
-    out += formatMessage(reportString(IDS_BIOS_DATE), {text(Root::LocalMachine, bios, "BIOSDate")});
+    out += formatMessage(StringTable::load(ids::BiosDate),
+                         {text(Root::LocalMachine, bios, "BIOSDate")});
     out += "\n";
     for (const DeviceRow& row : rows)
         writeDeviceRow(out, row);
@@ -359,8 +310,8 @@ void SystemInfo::writeDriverVersionBlock(std::string& out, const std::string& dr
     if (!version)
         return;
     out += "\n\n";
-    out +=
-        formatMessage(reportString(IDS_DRIVER_VERSION), {driverFile, *version, creationTime(path)});
+    out += formatMessage(StringTable::load(ids::WindowsDriver),
+                         {driverFile, *version, creationTime(path)});
 }
 
 void SystemInfo::writeLinuxSummary(std::string& out) const

@@ -194,6 +194,8 @@ TEST(SystemSection, Windows95WithoutTheThunkLibraryShowsWhyAndListsNoDevices)
     const std::regex resolving(
         "Error resolving the function address mythunk, GetLastError = [0-9]+ :: [0-9]+");
 
+    // A file that is no library stands first in the search path.
+    velnet::test::writeFile(store.dir.file("vxthnk32.so"), "not a shared object");
     for (const auto& [folder, pattern] : {std::pair{store.dir.path(), &loading},
                                           std::pair{std::string(VELNET_NOTHUNK_DIR), &resolving}}) {
         LibraryPath path(folder);

@@ -1,0 +1,151 @@
+#include "RegCommand.h"
+#include "RegistryTestUtil.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+using namespace velnet::test;
+
+namespace {
+
+class RegtoolTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        writeFile(store, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane]\n"
+                         "@=\"default\"\n\"PromptForReboot\"=\"NO\"\n\"Count\"=dword:0000000a\n"
+                         "\"Blob\"=hex:de,ad\n\"Multi\"=hex(7):61,00,62,00,00\n"
+                         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Sub]\n\"x\"=\"1\"\n");
+    }
+
+    int run(std::vector<std::string> args)
+    {
+        out.str("");
+        err.str("");
+        return velnet::regtool::runRegCommand(args, store, out, err);
+    }
+
+    TempDir dir;
+    std::string store = dir.file("registry.reg");
+    std::ostringstream out, err;
+};
+
+} // namespace
+
+TEST_F(RegtoolTest, QueryPrintsLikeReg)
+{
+    ASSERT_EQ(run({"query", "HKLM\\SOFTWARE\\Corvane"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\n"
+                         "    (Default)    REG_SZ    default\n"
+                         "    PromptForReboot    REG_SZ    NO\n"
+                         "    Count    REG_DWORD    0xa\n"
+                         "    Blob    REG_BINARY    DEAD\n"
+                         "    Multi    REG_MULTI_SZ    a\\0b\n"
+                         "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Sub\n\n");
+    ASSERT_EQ(run({"QUERY", "hkey_local_machine\\software", "/s"}), 0);
+    EXPECT_NE(out.str().find("\nHKEY_LOCAL_MACHINE\\software\\Corvane\\Sub\n    x    REG_SZ    1\n"),
+              std::string::npos)
+        << out.str();
+    ASSERT_EQ(run({"query", "HKLM\\SOFTWARE\\Corvane", "/v", "count"}), 0);
+    EXPECT_EQ(out.str(), "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\n    Count    REG_DWORD    0xa\n\n");
+}
+
+TEST_F(RegtoolTest, AddDeleteAndTheirTypes)
+{
+    EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "n", "/t", "REG_DWORD", "/d", "0x10",
+                   "/f"}),
+              0);
+    EXPECT_EQ(out.str(), "The operation completed successfully.\n");
+    EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "b", "/t", "REG_BINARY", "/d", "0aff"}),
+              0);
+    EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/ve", "/d", "text"}), 0);
+    EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "e", "/t", "REG_EXPAND_SZ", "/d",
+                   "%PATH%", "/f"}),
+              0);
+    EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "m", "/t", "REG_MULTI_SZ", "/d",
+                   "one\\0two", "/f"}),
+              0);
+    auto values = flattenFile(store).at("hkey_local_machine\\software\\new\\key");
+    EXPECT_EQ(values.at("n").data, (std::vector<std::uint8_t>{16, 0, 0, 0}));
+    EXPECT_EQ(values.at("b").data, (std::vector<std::uint8_t>{0x0a, 0xff}));
+    EXPECT_EQ(values.at("").data, (std::vector<std::uint8_t>{'t', 'e', 'x', 't', 0}));
+    EXPECT_EQ(values.at("e").type, velnet::registry::ValueType::ExpandSz);
+    EXPECT_EQ(values.at("m").data.size(), 9u);
+
+    EXPECT_EQ(run({"delete", "HKLM\\SOFTWARE\\New\\Key", "/v", "n", "/f"}), 0);
+    EXPECT_EQ(run({"delete", "HKLM\\SOFTWARE\\New\\Key", "/va", "/f"}), 0);
+    EXPECT_TRUE(flattenFile(store).at("hkey_local_machine\\software\\new\\key").empty());
+    EXPECT_EQ(run({"delete", "HKLM\\SOFTWARE\\New", "/f"}), 0);
+    EXPECT_FALSE(flattenFile(store).count("hkey_local_machine\\software\\new"));
+}
+
+TEST_F(RegtoolTest, ImportAndExportMoveConfigurations)
+{
+    const std::string exported = dir.file("corvane.reg");
+    ASSERT_EQ(run({"export", "HKLM\\SOFTWARE\\Corvane", exported}), 0) << err.str();
+    const auto before = flattenFile(store);
+
+    writeFile(store, "REGEDIT4\n");
+    ASSERT_EQ(run({"import", exported}), 0) << err.str();
+    EXPECT_EQ(flattenFile(store).at("hkey_local_machine\\software\\corvane"),
+              before.at("hkey_local_machine\\software\\corvane"));
+    EXPECT_EQ(flattenFile(store).at("hkey_local_machine\\software\\corvane\\sub"),
+              before.at("hkey_local_machine\\software\\corvane\\sub"));
+}
+
+TEST_F(RegtoolTest, ErrorsAreOneLineAndNonZero)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    writeFile(dir.file("bad.reg"), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"\\x\"\n");
+    const std::vector<Case> cases = {
+        {{}, "ERROR: Invalid syntax. Type \"REG /?\" for usage.\n"},
+        {{"frobnicate"}, "ERROR: Invalid syntax. Type \"REG /?\" for usage.\n"},
+        {{"query"}, "ERROR: Invalid syntax. Type \"REG QUERY /?\" for usage.\n"},
+        {{"query", "HKLM\\SOFTWARE\\Nothing"},
+         "ERROR: The system was unable to find the specified registry key or value.\n"},
+        {{"query", "HKLM\\SOFTWARE\\Corvane", "/v", "missing"},
+         "ERROR: The system was unable to find the specified registry key or value.\n"},
+        {{"query", "HKXX\\SOFTWARE"}, "ERROR: Invalid key name.\n"},
+        {{"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/t", "REG_DWORD", "/d", "4294967296", "/f"},
+         "ERROR: Invalid value for REG_DWORD: \"4294967296\".\n"},
+        {{"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/t", "REG_FOO", "/d", "1"},
+         "ERROR: Invalid type \"REG_FOO\".\n"},
+        {{"add", "HKLM\\SOFTWARE\\Corvane", "/v"},
+         "ERROR: Invalid syntax. Type \"REG ADD /?\" for usage.\n"},
+        {{"delete", "HKLM\\SOFTWARE\\Corvane", "/v", "nothing", "/f"},
+         "ERROR: The system was unable to find the specified registry key or value.\n"},
+        {{"import", dir.file("absent.reg")},
+         "ERROR: " + dir.file("absent.reg") + ": cannot be read: No such file or directory\n"},
+        {{"import", dir.file("bad.reg")},
+         "ERROR: " + dir.file("bad.reg") + ":3: bad escape \"\\x\" in quoted text\n"},
+        {{"export", "HKLM\\SOFTWARE\\Nothing", dir.file("x.reg")},
+         "ERROR: The system was unable to find the specified registry key or value.\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.args), 1) << c.message;
+        EXPECT_EQ(err.str(), c.message);
+    }
+}
+
+TEST_F(RegtoolTest, ProgramUsesTheStoreOfTheEnvironment)
+{
+    const char* regtool = std::getenv("REGTOOL");
+    ASSERT_NE(regtool, nullptr);
+    const std::string command = "VELNET_REGISTRY='" + store + "' '" + regtool +
+                                "' query 'HKLM\\SOFTWARE\\Corvane' /v Count > '" +
+                                dir.file("out.txt") + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readFile(dir.file("out.txt")),
+              "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\n    Count    REG_DWORD    0xa\n\n");
+    const std::string failing = "VELNET_REGISTRY='" + store + "' '" + regtool +
+                                "' query 'HKLM\\Nothing' > /dev/null 2>&1";
+    EXPECT_NE(std::system(failing.c_str()), 0);
+}

@@ -2,11 +2,11 @@
 
 #include "registry/FileRegistry.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <cctype>
 #include <optional>
 
 namespace velnet::regtool {

@@ -102,7 +102,9 @@ std::string FileRegistry::defaultPath()
 
 FileRegistry::Stamp FileRegistry::currentStamp() const
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(path_.c_str(), &st) != 0)
         return {};
     Stamp s;
@@ -344,7 +346,9 @@ Status FileRegistry::writeFile()
     const std::string text = formatRegFile(tree_);
     const std::string temp = path_ + ".tmp";
     mode_t mode = 0644;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(path_.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);

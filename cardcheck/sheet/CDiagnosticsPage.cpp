@@ -16,7 +16,7 @@ namespace cardcheck {
 
 namespace {
 
-constexpr int kEchoPictureBitmap = 139;
+constexpr int kEchoPictureBitmap = PictureWindow::EchoComputers;
 constexpr int kEchoPictureControl = 1052;
 constexpr int kStatusPadding = 15;
 
@@ -54,6 +54,11 @@ CDiagnosticsPage::CDiagnosticsPage(SheetContext& context, QWidget* parent)
 
 CDiagnosticsPage::~CDiagnosticsPage()
 {
+    waitForTest();
+}
+
+void CDiagnosticsPage::waitForTest()
+{
     for (QThread* worker : findChildren<QThread*>())
         worker->wait();
 }
@@ -66,6 +71,7 @@ std::vector<ContextHelp::Entry> CDiagnosticsPage::helpTable()
 void CDiagnosticsPage::OnInitDialog()
 {
     sheetState().helpFromKeyboard = 0;
+    initEchoTestImages();
     if (PictureWindow* picture = PictureWindow::fromId(kEchoPictureBitmap))
         picture->attach(this, kEchoPictureControl);
 

@@ -39,9 +39,13 @@ public:
     };
 
     explicit CDiagnosticsPage(SheetContext& context, QWidget* parent = nullptr);
-    // Waits for a test still running (only when the program goes away in
-    // the middle of a run), so no worker outlives the page it reports to.
     ~CDiagnosticsPage() override;
+
+    // Blocks until the test under way, if any, has returned. Only for a
+    // sheet that goes away in the middle of a run (the program being ended):
+    // no worker may outlive the page it reports to, nor call into a library
+    // that is about to be freed.
+    void waitForTest();
 
     static std::vector<ContextHelp::Entry> helpTable();
     ContextHelp* contextHelp() const { return help_; }

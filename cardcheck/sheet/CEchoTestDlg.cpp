@@ -1,6 +1,7 @@
 #include "CEchoTestDlg.h"
 
 #include "adapter/AdapterLibrary.h"
+#include "platform/HelpViewer.h"
 #include "sheet/PictureWindow.h"
 #include "sheet/SheetState.h"
 #include "sheet/StringTable.h"
@@ -11,13 +12,25 @@
 #include <QThread>
 #include <algorithm>
 
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void registerEchoTestImages()
+{
+    Q_INIT_RESOURCE(EchoTestImages);
+}
+
 namespace cardcheck {
+
+void initEchoTestImages()
+{
+    static const bool registered = (registerEchoTestImages(), true);
+    (void)registered;
+}
 
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kComputerBitmap = 140;
+constexpr int kComputerBitmap = PictureWindow::Computer;
 constexpr int kLeftComputer = 1054;
 constexpr int kRightComputer = 1053;
 constexpr int kNamePadding = 15;
@@ -47,6 +60,7 @@ CEchoTestDlg::CEchoTestDlg(int role, SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CEchoTestDlg>()), context_(context),
       role_(role == Responder ? Responder : Sender)
 {
+    initEchoTestImages();
     ui_->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, true);
     help_ = new ContextHelp(this, helpTable(), context_.help);

@@ -1,6 +1,7 @@
 #include "PagesFixture.h"
 #include "QtTestResponder.h"
 #include "sheet/CDiagnosticsPage.h"
+#include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QTreeWidget>
 #include <QWhatsThis>
 #include <QtTest/QtTest>
-
 #include <memory>
 
 using cardcheck::CDiagnosticsPage;

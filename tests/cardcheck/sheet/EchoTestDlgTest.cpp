@@ -15,7 +15,6 @@
 #include <QTreeWidget>
 #include <QUdpSocket>
 #include <QtTest/QtTest>
-
 #include <memory>
 
 using cardcheck::CEchoTestDlg;
@@ -44,9 +43,9 @@ std::string nic()
 
 std::string senderScenario(quint16 peerPort, const std::string& more = {})
 {
-    return R"({ "computerName": "BENCH-1", )" + nic() +
-           R"(, "echo": { "peer": "127.0.0.1:)" + std::to_string(peerPort) +
-           R"(", "burst": 8, "intervalMs": 100, "replyTimeoutMs": 600)" + more + " } }";
+    return R"({ "computerName": "BENCH-1", )" + nic() + R"(, "echo": { "peer": "127.0.0.1:)" +
+           std::to_string(peerPort) + R"(", "burst": 8, "intervalMs": 100, "replyTimeoutMs": 600)" +
+           more + " } }";
 }
 
 // The other computer: a process of its own that answers echoes.
@@ -121,7 +120,8 @@ private slots:
         QVERIFY(!button("start")->isEnabled());
         QVERIFY(continuous()->isChecked());
         QVERIFY(!continuous()->isEnabled());
-        QTRY_COMPARE(cardcheck::theAdapterLibrary()->EchoState(), std::uint8_t{VELNET_ECHO_RESPOND});
+        QTRY_COMPARE(cardcheck::theAdapterLibrary()->EchoState(),
+                     std::uint8_t{VELNET_ECHO_RESPOND});
         QCOMPARE(fixture_->traced("EchoTest 1 1"), 1);
         click("stop");
         QTRY_VERIFY(button("start")->isEnabled());
@@ -225,7 +225,7 @@ private slots:
         QVERIFY(button("close")->isEnabled());
     }
 
-    void stopAndWorkerFailuresAreBothShown()
+    void theStopCallsMessageIsShown()
     {
         open(senderScenario(freePort(), R"(, "stopError": "The echo test was stopped early.")"),
              CEchoTestDlg::Sender);
@@ -259,8 +259,10 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Send...") << "send" << "Echo Test Sender";
-        QTest::newRow("Respond...") << "respond" << "Echo Test Responder";
+        QTest::newRow("Send...") << "send"
+                                 << "Echo Test Sender";
+        QTest::newRow("Respond...") << "respond"
+                                    << "Echo Test Responder";
     }
     void theDiagnosticsPageOpensBothRoles()
     {

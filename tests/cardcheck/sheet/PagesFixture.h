@@ -14,7 +14,6 @@
 
 #include <QByteArray>
 #include <QtGlobal>
-
 #include <sstream>
 #include <string>
 #include <vector>

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
@@ -14,7 +15,6 @@
 #include <QTimer>
 #include <QWhatsThis>
 #include <QtTest/QtTest>
-
 #include <filesystem>
 #include <memory>
 
@@ -81,8 +81,7 @@ private slots:
         QTest::addColumn<bool>("advanced");
         QTest::addColumn<QStringList>("items");
         QTest::newRow("without -a") << false << QStringList{"Link Speed"};
-        QTest::newRow("with -a") << true
-                                 << QStringList{"Link Speed", "Receive Buffers", "Duplex"};
+        QTest::newRow("with -a") << true << QStringList{"Link Speed", "Receive Buffers", "Duplex"};
     }
     void theListStopsAtTheFirstAdvancedItemUnlessStartedWithA()
     {
@@ -196,8 +195,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
         auto* tabs = sheet->findChild<QTabWidget*>();
         QVERIFY(tabs);
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
-                          tabs->tabBar()->tabRect(1).center());
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
         QCOMPARE(tabs->currentIndex(), 1);
         auto* properties = sheet->propertiesPage();
         auto* options = properties->findChild<QComboBox*>("optionCombo");
@@ -320,10 +318,7 @@ private:
     QComboBox* combo() { return page_->findChild<QComboBox*>("optionCombo"); }
     QPushButton* button(const char* name) { return page_->findChild<QPushButton*>(name); }
 
-    QPoint rowCentre(int row)
-    {
-        return list()->visualItemRect(list()->item(row)).center();
-    }
+    QPoint rowCentre(int row) { return list()->visualItemRect(list()->item(row)).center(); }
     void clickRow(int row)
     {
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rowCentre(row));

@@ -275,19 +275,15 @@ private slots:
         QCOMPARE(help.requests().back().id, second);
 
         // The caption's help button: the row under the pointer, whatever is selected...
-        QWhatsThis::enterWhatsThisMode();
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rowCentre(2));
+        whatsThisClick(list()->viewport(), rowCentre(2));
         QCOMPARE(help.requests().back().id, third);
         // ...and the list's own topic where there is no row.
-        QWhatsThis::enterWhatsThisMode();
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
-                          QPoint(5, list()->viewport()->height() - 3));
+        whatsThisClick(list()->viewport(), QPoint(5, list()->viewport()->height() - 3));
         QCOMPARE(help.requests().size(), std::size_t{3});
         QCOMPARE(help.requests().back().id, std::uint32_t{0x60540});
         QCOMPARE(cardcheck::sheetState().helpFromKeyboard, 0);
 
-        QWhatsThis::enterWhatsThisMode();
-        QTest::mouseClick(button("respond"), Qt::LeftButton);
+        whatsThisClick(button("respond"));
         QCOMPARE(help.requests().back().id, std::uint32_t{0x60433});
     }
 
@@ -304,6 +300,17 @@ private slots:
     }
 
 private:
+    // A click in "What's This?" mode, as after the caption's help button.
+    static void whatsThisClick(QWidget* widget, QPoint pos = {})
+    {
+        QWhatsThis::enterWhatsThisMode();
+        if (pos.isNull())
+            pos = widget->rect().center();
+        QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
+        // The real help viewer's pop-up ends the mode; the fake one does not.
+        QWhatsThis::leaveWhatsThisMode();
+    }
+
     void open(const std::string& text)
     {
         fixture_ = std::make_unique<PagesFixture>(text);

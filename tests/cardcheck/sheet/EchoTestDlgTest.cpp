@@ -1,7 +1,9 @@
 #include "PagesFixture.h"
 #include "QtTestResponder.h"
 #include "TempDir.h"
+#include "platform/HelpFile.h"
 #include "sheet/AnimationControl.h"
+#include "sheet/CAdapterPropertyPage.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CEchoTestDlg.h"
 
@@ -282,6 +284,22 @@ private slots:
         });
         QTest::mouseClick(page.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(seen, caption);
+    }
+
+    void everyHelpIdOfThePagesAndTheDialogHasATopic()
+    {
+        std::string error;
+        const auto file =
+            velnet::platform::HelpFile::load(VELNET_BINARY_DIR "/bin/cardcheck.hlp", &error);
+        QVERIFY2(file, error.c_str());
+        std::vector<std::uint32_t> ids{CEchoTestDlg::kHelpTopic};
+        for (const auto& table :
+             {cardcheck::CAdapterPropertyPage::helpTable(),
+              cardcheck::CDiagnosticsPage::helpTable(), CEchoTestDlg::helpTable()})
+            for (const auto& entry : table)
+                ids.push_back(entry.helpId);
+        for (std::uint32_t id : ids)
+            QVERIFY2(file->find(id), qPrintable(QString::number(id, 16)));
     }
 
     void theDialogOutlivesNoWorker()

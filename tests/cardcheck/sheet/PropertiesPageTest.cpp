@@ -275,28 +275,34 @@ private slots:
         QCOMPARE(help.requests().back().id, duplexHelp);
 
         // The caption's help button: the row under the pointer...
-        QWhatsThis::enterWhatsThisMode();
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rowCentre(0));
+        whatsThisClick(list()->viewport(), rowCentre(0));
         QCOMPARE(help.requests().size(), std::size_t{2});
         QCOMPARE(help.requests().back().id, speedHelp);
         // ...or the selected one below the last row, and for the combo.
-        QWhatsThis::enterWhatsThisMode();
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
-                          QPoint(5, list()->viewport()->height() - 3));
+        whatsThisClick(list()->viewport(), QPoint(5, list()->viewport()->height() - 3));
         QCOMPARE(help.requests().back().id, duplexHelp);
-        QWhatsThis::enterWhatsThisMode();
-        QTest::mouseClick(combo(), Qt::LeftButton);
+        whatsThisClick(combo());
         QCOMPARE(help.requests().size(), std::size_t{4});
         QCOMPARE(help.requests().back().id, duplexHelp);
 
         // Other controls: the page's table.
-        QWhatsThis::enterWhatsThisMode();
-        QTest::mouseClick(button("flowmark"), Qt::LeftButton);
+        whatsThisClick(button("flowmark"));
         QCOMPARE(help.requests().back().id, std::uint32_t{0x60411});
         QCOMPARE(cardcheck::sheetState().helpFromKeyboard, 0);
     }
 
 private:
+    // A click in "What's This?" mode, as after the caption's help button.
+    static void whatsThisClick(QWidget* widget, QPoint pos = {})
+    {
+        QWhatsThis::enterWhatsThisMode();
+        if (pos.isNull())
+            pos = widget->rect().center();
+        QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
+        // The real help viewer's pop-up ends the mode; the fake one does not.
+        QWhatsThis::leaveWhatsThisMode();
+    }
+
     void open(bool advanced)
     {
         fixture_ = std::make_unique<PagesFixture>(kScenario, advanced);

@@ -118,8 +118,8 @@ constexpr Entry kStrings[] = {
     {210, "BIOS Name:  %1"},
     {211, "BIOS Date:  %1"},
     {212, "BIOS Version:  %1"},
-    {214, "U.S.: support@corvane.com\n\nEurope: support-europe@corvane.com\n\nAsia Pacific Rim: "
-          "support-asia@corvane.com"},
+    {214, "U.S.: support@corvane.example.com\n\nEurope: support-europe@corvane.example.net\n\n"
+          "Asia Pacific Rim: support-asia@corvane.example.org"},
     {215, "Windows Driver: %1\nWindows Driver Version %2.\nWindows Driver Date: %3"},
     {217, "Your driver could not be disabled."},
     {219, "Error, some NICs were discovered, but the type could not be resolved."},

@@ -302,7 +302,7 @@ void saveAs(const QString& path)
             whenShown<QMessageBox>(
                 [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
         }
-        save->accept();
+        QMetaObject::invokeMethod(save, "accept", Qt::DirectConnection);
     });
 }
 
@@ -350,9 +350,12 @@ void WizardTest::aFailedWriteKeepsTheFinishPageOpen()
     velnet::test::QtTestResponder responder;
     velnet::platform::FakeProcessLauncher launcher;
     bool checked = false;
+    // A report file whose device has no room for a single byte.
+    const std::string full = dir_->file("full.txt");
+    std::filesystem::create_symlink("/dev/full", full);
     walkToFinish(*context_, [&](CReportFinishDlg* page5) {
-        saveAs("/dev/full");
-        responder.expect("Error writing the file /dev/full.");
+        saveAs(QString::fromStdString(full));
+        responder.expect("Error writing the file " + full + ".");
         click(page5, "nextButton");
         QVERIFY(responder.verify());
         QVERIFY(page5->isVisible());

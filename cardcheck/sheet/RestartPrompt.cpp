@@ -1,5 +1,6 @@
 #include "RestartPrompt.h"
 
+#include "platform/OsVersion.h"
 #include "sheet/StringTable.h"
 
 namespace cardcheck {
@@ -27,7 +28,7 @@ bool RestartPrompt::askOnClose(int restartNeeded, int configurationChanged)
         return false;
 
     if (appMessageBox(StringTable::load(question), Buttons::YesNo) == Answer::Yes) {
-        if (kRestartNeedsPrivilege)
+        if (velnet::platform::osVersion().restartNeedsPrivileges())
             appMessageBox(StringTable::load(ids::RestartPrivilege));
         return true;
     }

@@ -1,12 +1,12 @@
 #include "report/CReportFinishDlg.h"
 
-#include "adapter/AdapterLibrary.h"
 #include "platform/OsVersion.h"
 #include "platform/ProcessLauncher.h"
 #include "report/CReportIntroDlg.h"
 #include "report/CReportSavedDlg.h"
 #include "report/ReportAnswers.h"
 #include "report/ReportWriter.h"
+#include "report/SelectedNic.h"
 #include "report/SystemInfo.h"
 #include "ui_CReportFinishDlg.h"
 
@@ -14,30 +14,6 @@
 #include <QFileDialog>
 
 namespace cardcheck {
-
-namespace {
-
-// The selected NIC as the report names it, and its detail items.
-ReportWriter::Sources nicSources()
-{
-    ReportWriter::Sources sources;
-    AdapterLibrary* library = theAdapterLibrary();
-    if (!library)
-        return sources;
-    sources.productName = library->cardName(library->selectedIndex()).value_or(std::string());
-    sources.detail = [library](int item) -> std::optional<std::pair<std::string, std::string>> {
-        auto name = library->CardDetailsName(item);
-        if (!name)
-            return std::nullopt;
-        auto value = library->CardDetailsValue(item);
-        if (!value)
-            return std::nullopt;
-        return std::pair{std::move(*name), std::move(*value)};
-    };
-    return sources;
-}
-
-} // namespace
 
 CReportFinishDlg::CReportFinishDlg(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : CWizardPage(context, previous, parent), ui_(std::make_unique<Ui::CReportFinishDlg>())
@@ -62,7 +38,8 @@ int CReportFinishDlg::writeReport()
         return 0;
     const std::string path = save.selectedFiles().constFirst().toStdString();
 
-    ReportWriter::Sources sources = nicSources();
+    ReportWriter::Sources sources;
+    describeSelectedNic(sources);
     sources.date = ReportWriter::today();
     SystemInfo::Environment environment;
     environment.currentDirectory = QDir::currentPath().toStdString();

@@ -15,7 +15,7 @@ CReportSavedDlg::CReportSavedDlg(SheetContext& context, QWidget* parent)
 {
     ui_->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, true);
-    help_ = new ContextHelp(this, {{1066, 0x60490}}, context.help);
+    help_ = new ContextHelp(this, helpTable(), context.help);
     ui_->reportPath->setText(QString::fromStdString(ReportWriter::reportPath()));
     ui_->addressText->setText(QString::fromStdString(addressText()));
     connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sheet/ContextHelp.h"
 #include "sheet/SheetContext.h"
 
 #include <QDialog>
@@ -11,8 +12,6 @@ class CReportSavedDlg;
 }
 
 namespace cardcheck {
-
-class ContextHelp;
 
 // Tells the user where the report was saved and where to send it; "View
 // Report..." opens the report in the desktop's text editor.
@@ -27,6 +26,8 @@ public:
 
     explicit CReportSavedDlg(SheetContext& context, QWidget* parent = nullptr);
     ~CReportSavedDlg() override;
+
+    static std::vector<ContextHelp::Entry> helpTable() { return {{1066, 0x60490}}; }
 
     // The support addresses: the first 1024 bytes of "vxvaraddr.txt" when it
     // holds any, otherwise the built-in text.

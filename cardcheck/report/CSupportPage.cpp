@@ -24,6 +24,11 @@ CSupportPage::CSupportPage(SheetContext& context, QWidget* parent)
 
 CSupportPage::~CSupportPage() = default;
 
+std::vector<ContextHelp::Entry> CSupportPage::helpTable()
+{
+    return {{1006, 0x60450}, {1005, 0x60451}, {1017, 0x60452}, {1016, 0x60453}};
+}
+
 void CSupportPage::OnDiagnostics()
 {
     // The sheet's tabs hold the pages; switching the tab activates the page.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sheet/ContextHelp.h"
 #include "sheet/PropertyPage.h"
 #include "sheet/SheetContext.h"
 
@@ -10,8 +11,6 @@ class CSupportPage;
 }
 
 namespace cardcheck {
-
-class ContextHelp;
 
 // The "Support" page: five steps of self-help, each with what it needs: the
 // Diagnostics page, the release notes, the bulletin boards, the web site and
@@ -26,6 +25,8 @@ public:
 
     explicit CSupportPage(SheetContext& context, QWidget* parent = nullptr);
     ~CSupportPage() override;
+
+    static std::vector<ContextHelp::Entry> helpTable();
 
 private:
     void OnDiagnostics();

@@ -2,6 +2,7 @@
 #include "TempDir.h"
 #include "platform/FakeHelpViewer.h"
 #include "platform/FakeProcessLauncher.h"
+#include "platform/HelpFile.h"
 #include "registry/FileRegistry.h"
 #include "report/CBbsInfoDlg.h"
 #include "report/CComputerInfoDlg.h"
@@ -120,6 +121,7 @@ private slots:
     void savedDialogShowsAtMost1024BytesOfTheAddressFileAndViewsTheReport();
     void supportPageButtons();
     void helpTablesAnswerF1();
+    void everyHelpIdHasATopic();
 
 private:
     std::unique_ptr<TempDir> dir_;
@@ -454,6 +456,25 @@ void WizardTest::helpTablesAnswerF1()
     QCOMPARE(help_.requests()[0].id, std::uint32_t{0x60477});
     QVERIFY(page3.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
     page3.hide();
+}
+
+void WizardTest::everyHelpIdHasATopic()
+{
+    std::string error;
+    const auto file = velnet::platform::HelpFile::load(
+        std::string(VELNET_BINARY_DIR) + "/bin/cardcheck.hlp", &error);
+    QVERIFY2(file, error.c_str());
+    CCustomerInfoDlg page2(*context_, nullptr);
+    CComputerInfoDlg page3(*context_, nullptr);
+    CProblemInfoDlg page4(*context_, nullptr);
+    std::vector<ContextHelp::Entry> entries = CSupportPage::helpTable();
+    for (const auto& table :
+         {page2.helpTable(), page3.helpTable(), page4.helpTable(), CReportSavedDlg::helpTable()})
+        entries.insert(entries.end(), table.begin(), table.end());
+    QCOMPARE(entries.size(), std::size_t{21});
+    for (const auto& entry : entries)
+        QVERIFY2(file->find(entry.helpId), qPrintable(QString::number(entry.helpId, 16)));
+    QVERIFY(file->find(CSupportPage::kReleaseNotesTopic));
 }
 
 QTEST_MAIN(WizardTest)

@@ -81,6 +81,12 @@ private:
     int fd_ = -1;
 };
 
+// The store is line-based text: a name with a line break could not be read back.
+bool storableName(std::string_view name)
+{
+    return name.find_first_of("\r\n") == std::string_view::npos;
+}
+
 std::string describe(const std::string& path, int line, const std::string& message)
 {
     return path + ":" + std::to_string(line) + ": " + message;
@@ -176,6 +182,8 @@ Status FileRegistry::createKey(Root root, std::string_view path, Access access)
         return Status::Corrupt;
     if (tree_.find(root, path))
         return openKey(root, path, access);
+    if (!storableName(path))
+        return Status::InvalidName;
     if (!writable())
         return Status::AccessDenied;
     RegAction action;
@@ -202,6 +210,8 @@ Status FileRegistry::setValue(Root root, std::string_view path, std::string_view
 {
     if (!tree_.find(root, path))
         return Status::NotFound;
+    if (!storableName(name))
+        return Status::InvalidName;
     RegAction action;
     action.kind = RegAction::Kind::SetValue;
     action.root = root;

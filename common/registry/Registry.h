@@ -53,6 +53,7 @@ enum class Status
     AccessDenied, // the store cannot be written, or the handle was opened for reading
     Corrupt,      // the store file could not be read; see Registry::errorText()
     IoError,      // writing the store failed
+    InvalidName,  // a key or value name the store cannot hold (a line break)
 };
 
 struct Value

@@ -84,6 +84,20 @@ TEST_F(FileRegistryTest, NamesIgnoreCaseAndEnumerationKeepsOrder)
     EXPECT_EQ(s, Status::NotFound);
 }
 
+TEST_F(FileRegistryTest, NamesWithLineBreaksAreRefusedAndTheStoreStaysReadable)
+{
+    FileRegistry reg(path);
+    Key key = reg.open(Root::LocalMachine, kParams, Access::Full);
+    EXPECT_EQ(key.setDword("two\nlines", 1), Status::InvalidName);
+    Status s;
+    EXPECT_FALSE(reg.create(Root::LocalMachine, "SOFTWARE\bad\rkey", Access::Full, &s));
+    EXPECT_EQ(s, Status::InvalidName);
+    EXPECT_EQ(key.setDword("fine", 1), Status::Success);
+    FileRegistry again(path);
+    EXPECT_EQ(again.errorText(), "");
+    EXPECT_EQ(again.open(Root::LocalMachine, kParams, Access::Read).queryDword("fine"), 1u);
+}
+
 TEST_F(FileRegistryTest, ReadHandleCannotWrite)
 {
     FileRegistry reg(path);

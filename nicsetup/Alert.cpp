@@ -15,6 +15,7 @@ Alert::Alert(unsigned adapterIndex, const QString& label, unsigned row, QWidget*
     ui_->setupUi(this);
     connect(ui_->ok, &QPushButton::clicked, this, &Alert::accept);
     ui_->vallist->header()->setSectionsClickable(false);
+    ui_->vallist->header()->setDefaultAlignment(Qt::AlignCenter);
     ui_->vallist->viewport()->installEventFilter(this);
     OnInitDialog();
 }
@@ -26,7 +27,15 @@ void Alert::OnInitDialog()
     const QFontMetrics metrics = ui_->vallist->fontMetrics();
     ui_->vallist->setColumnWidth(0, metrics.horizontalAdvance("Information") + 51);
     ui_->vallist->setColumnWidth(1, metrics.horizontalAdvance("Disabled") + 106);
+    const int frame = 2 * ui_->vallist->frameWidth();
+    ui_->vallist->setMinimumWidth(ui_->vallist->columnWidth(0) + ui_->vallist->columnWidth(1) +
+                                  frame);
     DisplayVal();
+    // Room for the three rows and a little more, no empty page below them.
+    const int rows = ui_->vallist->header()->sizeHint().height() +
+                     3 * ui_->vallist->sizeHintForRow(0) + frame;
+    ui_->vallist->setMinimumHeight(rows + 4);
+    ui_->vallist->setMaximumHeight(rows + 24);
     ui_->ok->setFocus();
 }
 

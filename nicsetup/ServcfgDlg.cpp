@@ -94,6 +94,7 @@ CServcfgDlg::CServcfgDlg(QWidget* parent)
     connect(ui_->help, &QPushButton::clicked, this, &CServcfgDlg::OnHelp);
     ui_->ftols->viewport()->installEventFilter(this);
     ui_->ftols->header()->setSectionsClickable(false);
+    ui_->ftols->header()->setDefaultAlignment(Qt::AlignCenter);
 
     // The window menu of this platform cannot take the About item, so it is
     // offered in the dialog's context menu: right click, the menu key or Shift+F10.

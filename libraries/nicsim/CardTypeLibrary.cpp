@@ -477,7 +477,7 @@ std::int32_t CardTypeLibrary::DisableDriver(std::int32_t position)
 {
     trace(libraryName_ + " DisableDriver " + std::to_string(position));
     const json* nic = nicAtPosition(position);
-    return nic ? nic->value("disableDriver", VELNET_DRIVER_OFFLINE) : VELNET_DRIVER_FAILED;
+    return nic ? nic->value("disableDriver", VELNET_DRIVER_OFFLINE) : VELNET_DRIVER_OFFLINE;
 }
 
 std::int32_t CardTypeLibrary::EnableDriver(std::int32_t position)

@@ -104,7 +104,7 @@ EchoEngine::Result EchoEngine::run(std::uint8_t role, bool continuous)
     stopRequested_ = false;
     Result result = Result::NetworkError;
     {
-        Socket socket(settings_.port);
+        Socket socket(role == 0 ? 0 : settings_.port);
         if (socket.fd() >= 0)
             result = role == 0 ? send(socket.fd(), continuous) : respond(socket.fd());
     }

@@ -31,7 +31,7 @@ std::string hostName()
 
 void parseEcho(const json& j, Scenario::Echo& echo)
 {
-    echo.port = j.value("port", std::uint16_t{0});
+    echo.port = j.value("port", echo.port);
     if (j.contains("peer")) {
         const auto peer = j.at("peer").get<std::string>();
         const auto colon = peer.rfind(':');

@@ -31,9 +31,12 @@ struct Scenario
     };
     struct Echo
     {
-        std::uint16_t port = 0; // own UDP port on 127.0.0.1 (0: any)
+        // The responder listens on 127.0.0.1 at this UDP port; the sender
+        // sends from a port of its own to the peer. The defaults let two
+        // programs on this computer test with each other.
+        std::uint16_t port = 47010;
         std::string peerHost = "127.0.0.1";
-        std::uint16_t peerPort = 0; // where the sender sends (0: nobody)
+        std::uint16_t peerPort = 47010;
         std::int32_t burst = 10;    // echoes of a sender run that is not continuous
         std::int32_t intervalMs = 100;
         std::int32_t replyTimeoutMs = 1000;

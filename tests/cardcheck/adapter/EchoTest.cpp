@@ -100,10 +100,9 @@ protected:
         return path;
     }
 
-    void startSender(int port, int peerPort, const std::string& extra = "")
+    void startSender(int peerPort, const std::string& extra = "")
     {
-        useScenarioText(R"({ "computerName": "SENDER-PC", "echo": { "port": )" +
-                        std::to_string(port) + R"(, "peer": "127.0.0.1:)" +
+        useScenarioText(R"({ "computerName": "SENDER-PC", "echo": { "peer": "127.0.0.1:)" +
                         std::to_string(peerPort) + R"(", "intervalMs": 20)" + extra +
                         R"( }, "nics": [ { "type": "VX410" } ] })");
         std::string error;
@@ -120,6 +119,8 @@ protected:
              std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(20ms)) {
             for (std::int32_t i = 0; adapter().StatisticsValue(i); ++i) {
             }
+            adapter().LastEchoResponder();
+            adapter().LastEchoSender();
             if (done())
                 return true;
         }
@@ -129,10 +130,10 @@ protected:
 
 TEST_F(EchoTest, SenderAndResponderInTwoProcessesExchangeEchoesUntilStopped)
 {
-    const int senderPort = freePort(), responderPort = freePort();
+    const int responderPort = freePort();
     Peer peer(peerScenario(responderPort), temp_.file("peer-result.txt"));
     ASSERT_TRUE(peer.ready());
-    startSender(senderPort, responderPort);
+    startSender(responderPort);
 
     std::int32_t result = -2;
     std::thread worker([&] { result = adapter().EchoTest(VELNET_ECHO_SEND, 1); });
@@ -169,10 +170,10 @@ TEST_F(EchoTest, SenderAndResponderInTwoProcessesExchangeEchoesUntilStopped)
 
 TEST_F(EchoTest, BurstWithoutContinuousEndsByItself)
 {
-    const int senderPort = freePort(), responderPort = freePort();
+    const int responderPort = freePort();
     Peer peer(peerScenario(responderPort), temp_.file("peer-result.txt"));
     ASSERT_TRUE(peer.ready());
-    startSender(senderPort, responderPort, R"(, "burst": 5)");
+    startSender(responderPort, R"(, "burst": 5)");
 
     EXPECT_EQ(adapter().EchoTest(VELNET_ECHO_SEND, 0), 0);
     EXPECT_EQ(adapter().NumberEchosSent(), "5");
@@ -183,7 +184,7 @@ TEST_F(EchoTest, BurstWithoutContinuousEndsByItself)
 TEST_F(EchoTest, SenderWithoutResponderEndsWithTheLibrarysErrorText)
 {
     velnet::test::GTestResponder responder;
-    startSender(freePort(), freePort(), R"(, "burst": 2, "replyTimeoutMs": 100)");
+    startSender(freePort(), R"(, "burst": 2, "replyTimeoutMs": 100)");
 
     const std::int32_t r = adapter().EchoTest(VELNET_ECHO_SEND, 0);
     ASSERT_NE(r, 0);

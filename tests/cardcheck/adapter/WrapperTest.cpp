@@ -2,7 +2,9 @@
 #include "GTestResponder.h"
 
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace cardcheck::test {
 namespace {
@@ -124,6 +126,59 @@ TEST_F(WrapperTest, PictureIsTheLibrarysPngOrNothing)
     ASSERT_EQ(adapter().select(1, message), 1);
     EXPECT_EQ(adapter().picture(), std::nullopt);
     EXPECT_TRUE(adapter().pictureBitmap().empty());
+}
+
+TEST_F(WrapperTest, StatisticsRiseOverTimeAndClearStatsStartsAgain)
+{
+    useScenario("two-types.json");
+    std::string error;
+    ASSERT_EQ(discover(error), 3);
+    std::string message;
+    ASSERT_EQ(adapter().select(0, message), 1);
+    ASSERT_EQ(adapter().StatisticsName(0), "Frames Transmitted OK");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int before = std::stoi(adapter().StatisticsValue(0).value_or("-1"));
+    EXPECT_GE(before, 40); // 183 frames a second
+    adapter().ClearStats();
+    EXPECT_LT(std::stoi(adapter().StatisticsValue(0).value_or("-1")), before);
+    EXPECT_EQ(adapter().StatisticsValue(3), "0"); // errors stay at 0
+}
+
+TEST_F(WrapperTest, ProgramWideObjectLivesFromCreateToDestroy)
+{
+    useScenario("two-types.json");
+    Discovery discovery;
+    std::string error;
+    ASSERT_EQ(discovery.Discover(error), 3);
+    EXPECT_EQ(theAdapterLibrary(), nullptr);
+    AdapterLibrary& created = createAdapterLibrary(std::move(discovery));
+    EXPECT_EQ(theAdapterLibrary(), &created);
+    EXPECT_EQ(&created.state(), &bindingState());
+    std::string message;
+    EXPECT_EQ(created.select(2, message), 1);
+    EXPECT_EQ(bindingState().selectedIndex, 2);
+    destroyAdapterLibrary();
+    EXPECT_EQ(theAdapterLibrary(), nullptr);
+    EXPECT_EQ(traced("unload VX210CFG"), 2);
+    EXPECT_EQ(traced("NicportExit"), 1);
+    bindingState() = BindingState{};
+}
+
+TEST_F(WrapperTest, LibraryWithoutItsStringTableGivesText106)
+{
+    useScenarioText(R"({ "types": { "VX410": { "missing": [ "ResourceString" ] } },
+                         "nics": [ { "type": "VX410" } ] })");
+    std::string error;
+    ASSERT_EQ(discover(error), 1);
+    std::string message;
+    ASSERT_EQ(adapter().select(0, message), 1);
+    velnet::test::GTestResponder responder;
+    responder.expect(programBox(
+        "Error loading a string in the function TestName().  Library = VX410CFG, Resource ID = " +
+        std::to_string(adapter().entryPoints().TestName(0)) + "."));
+    EXPECT_EQ(adapter().TestName(0), std::nullopt);
+    // The values need no string table.
+    EXPECT_EQ(adapter().CardSummaryValue(0), "00A0CC4E1F00");
 }
 
 // A library that fills every 104-byte buffer without a NUL: the wrappers

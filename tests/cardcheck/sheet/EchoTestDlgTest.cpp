@@ -286,7 +286,7 @@ private slots:
         QCOMPARE(seen, caption);
     }
 
-    void everyHelpIdOfThePagesAndTheDialogHasATopic()
+    void everyHelpIdThePagesAndTheDialogUseHasATopic()
     {
         std::string error;
         const auto file =
@@ -298,6 +298,24 @@ private slots:
               cardcheck::CDiagnosticsPage::helpTable(), CEchoTestDlg::helpTable()})
             for (const auto& entry : table)
                 ids.push_back(entry.helpId);
+        // The rows of the shipped libraries' lists, for a NIC of each type.
+        fixture_ = std::make_unique<PagesFixture>(R"({ "nics": [
+            { "type": "VX410", "name": "Corvane Fast Velnet Server XL PCI NIC" },
+            { "type": "VX210", "name": "Corvane Velnet XL PCI NIC" } ] })");
+        QVERIFY(fixture_->ready());
+        cardcheck::AdapterLibrary& library = *cardcheck::theAdapterLibrary();
+        for (int nic : {0, 1}) {
+            std::string message;
+            QVERIFY(library.select(nic, message));
+            std::int32_t advanced = 0;
+            for (int i = 0; library.ConfigName(i, advanced); ++i)
+                ids.push_back(library.ConfigHelp(i));
+            for (int i = 0; library.StatisticsName(i); ++i)
+                ids.push_back(library.StatisticsHelp(i));
+            for (int i = 0; library.TestName(i); ++i)
+                ids.push_back(library.TestHelp(i));
+        }
+        QVERIFY(ids.size() > 40);
         for (std::uint32_t id : ids)
             QVERIFY2(file->find(id), qPrintable(QString::number(id, 16)));
     }

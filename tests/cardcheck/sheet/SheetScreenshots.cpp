@@ -1,11 +1,13 @@
 // Grabs the property sheet's General page, as the program shows it on the
-// simulated NICs, into a PNG file: SheetScreenshots OUTPUT.png
+// simulated NICs, into a PNG file, and optionally the opening warning:
+//   cardcheck_screenshots GENERAL.png [WARNING.png]
 // Run through scripts/screenshots-cardcheck.sh (offscreen, demo registry).
 
 #include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CMainDlg.h"
+#include "sheet/CWarningDlg.h"
 #include "sheet/StartupWorker.h"
 #include "ui/ScriptedResponder.h"
 
@@ -18,8 +20,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(SheetImages);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s GENERAL.png [WARNING.png]\n", argv[0]);
         return 2;
     }
     // Any message box would mean the picture is not the normal one.
@@ -37,15 +39,22 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "no NIC: %s\n", error.c_str());
         return 1;
     }
-    bool saved = false;
+    bool saved = true;
+    if (argc == 3) {
+        cardcheck::CWarningDlg warning(context);
+        warning.show();
+        QApplication::processEvents();
+        saved = warning.grab().save(QString::fromLocal8Bit(argv[2]));
+        warning.hide();
+    }
     {
         cardcheck::CMainDlg sheet(context);
         sheet.show();
         QApplication::processEvents();
-        saved = sheet.grab().save(QString::fromLocal8Bit(argv[1]));
+        saved = sheet.grab().save(QString::fromLocal8Bit(argv[1])) && saved;
         sheet.hide();
     }
     if (!saved)
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        std::fprintf(stderr, "cannot write the pictures\n");
     return saved && failures == 0 ? 0 : 1;
 }

@@ -3,8 +3,11 @@
 #include "registry/Registry.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace velnet::nicsetup {
+
+struct CARD_INFO;
 
 enum class LoadResult
 {
@@ -31,7 +34,7 @@ enum class LoadResult
 // Instances that do not fit the tables are skipped, never stored out of
 // bounds: an ADAPTERNUMBER outside 1..50, an instance without a readable
 // ADAPTERNUMBER before any instance with one, and VLAN instances beyond the
-// 16th of one adapter. Adapter-number fields outside 1..50 mark no relation.
+// 16th of one adapter. Adapter-number fields outside 1..50 count as 255.
 class ConfigLoader
 {
 public:
@@ -40,7 +43,13 @@ public:
     LoadResult load();
 
 private:
+    void loadInstance(std::uint32_t instance, const registry::Key& key);
+    void readFailover(CARD_INFO& card, const registry::Key& key);
+    void readVlan(CARD_INFO& card, std::uint32_t instance, const registry::Key& key);
+
     registry::Registry& registry_;
+    // The adapter index that instances without a readable ADAPTERNUMBER belong to.
+    std::optional<std::uint32_t> current_;
 };
 
 } // namespace velnet::nicsetup

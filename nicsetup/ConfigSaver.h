@@ -6,6 +6,9 @@
 
 namespace velnet::nicsetup {
 
+struct CARD_INFO;
+struct VlanEntry;
+
 // Writes the program-wide tables (Tables.h) back to the registry, every
 // record in use, changed or not:
 //
@@ -40,7 +43,28 @@ public:
     // so has been shown, nothing was written, and the dialog stays open.
     bool save();
 
+    enum class Role
+    {
+        StandAlone,
+        Primary,
+        Backup
+    };
+
+    // Decides the role of adapter index `adapter` from RL_INFO and rewrites the
+    // record's two adapter-number fields to match.
+    static Role assignRole(std::uint32_t adapter);
+
 private:
+    enum class Outcome
+    {
+        Written,
+        EndAdapterLoop
+    };
+
+    void writeEntries(CARD_INFO& card, Role role, bool vlanOn);
+    Outcome writePlain(CARD_INFO& card, Role role);
+    void setPromptForReboot();
+
     registry::Registry& registry_;
 };
 

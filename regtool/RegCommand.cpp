@@ -2,11 +2,11 @@
 
 #include "registry/FileRegistry.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <cctype>
 #include <optional>
 
 namespace velnet::regtool {
@@ -256,6 +256,8 @@ void check(Status s, const FileRegistry& reg)
         throw Error{"ERROR: " + reg.errorText()};
     case Status::IoError:
         throw Error{"ERROR: " + reg.path() + " could not be written."};
+    case Status::InvalidName:
+        throw Error{"ERROR: A key or value name cannot hold a line break."};
     }
 }
 

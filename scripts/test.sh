@@ -7,6 +7,8 @@ source "$top/scripts/deps.sh"
 velnet_install_missing
 
 jobs="$(nproc)"
+# Builds of other clones of this tree on the machine share the compiler cache.
+export CCACHE_BASEDIR="$top"
 for variant in normal sanitize; do
   dir="$top/build/$variant"
   sanitize=OFF

@@ -81,6 +81,12 @@ private:
     int fd_ = -1;
 };
 
+// The store is line-based text: a name with a line break could not be read back.
+bool storableName(std::string_view name)
+{
+    return name.find_first_of("\r\n") == std::string_view::npos;
+}
+
 std::string describe(const std::string& path, int line, const std::string& message)
 {
     return path + ":" + std::to_string(line) + ": " + message;
@@ -102,7 +108,9 @@ std::string FileRegistry::defaultPath()
 
 FileRegistry::Stamp FileRegistry::currentStamp() const
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(path_.c_str(), &st) != 0)
         return {};
     Stamp s;
@@ -174,6 +182,8 @@ Status FileRegistry::createKey(Root root, std::string_view path, Access access)
         return Status::Corrupt;
     if (tree_.find(root, path))
         return openKey(root, path, access);
+    if (!storableName(path))
+        return Status::InvalidName;
     if (!writable())
         return Status::AccessDenied;
     RegAction action;
@@ -200,6 +210,8 @@ Status FileRegistry::setValue(Root root, std::string_view path, std::string_view
 {
     if (!tree_.find(root, path))
         return Status::NotFound;
+    if (!storableName(name))
+        return Status::InvalidName;
     RegAction action;
     action.kind = RegAction::Kind::SetValue;
     action.root = root;
@@ -344,7 +356,9 @@ Status FileRegistry::writeFile()
     const std::string text = formatRegFile(tree_);
     const std::string temp = path_ + ".tmp";
     mode_t mode = 0644;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(path_.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);

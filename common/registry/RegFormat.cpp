@@ -114,7 +114,10 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(std::string message) const { throw Failure{lineNo_, std::move(message)}; }
+    [[noreturn]] void fail(std::string message) const
+    {
+        throw Failure{lineNo_, std::move(message)};
+    }
 
     bool nextLine(std::string_view& line)
     {
@@ -313,9 +316,9 @@ private:
                          value.type == ValueType::MultiSz)) {
             if (value.data.size() % 2 == 0) {
                 std::string narrow;
-                if (utf16ToUtf8({reinterpret_cast<const char*>(value.data.data()),
-                                 value.data.size()},
-                                narrow))
+                if (utf16ToUtf8(
+                        {reinterpret_cast<const char*>(value.data.data()), value.data.size()},
+                        narrow))
                     value.data.assign(narrow.begin(), narrow.end());
             }
         }
@@ -376,8 +379,8 @@ void appendValue(std::string& out, const std::string& name, const Value& v)
         appendEscaped(out, name);
     out += '=';
     if (writableAsQuotedText(v)) {
-        appendEscaped(out, std::string_view(reinterpret_cast<const char*>(v.data.data()),
-                                            v.data.size() - 1));
+        appendEscaped(
+            out, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1));
         out += '\n';
         return;
     }

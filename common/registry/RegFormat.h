@@ -12,7 +12,13 @@ namespace velnet::registry {
 // set a value, or delete a value ("name"=-).
 struct RegAction
 {
-    enum class Kind { CreateKey, DeleteKey, SetValue, DeleteValue };
+    enum class Kind
+    {
+        CreateKey,
+        DeleteKey,
+        SetValue,
+        DeleteValue
+    };
     Kind kind = Kind::CreateKey;
     Root root = Root::LocalMachine;
     std::string path;

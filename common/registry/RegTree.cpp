@@ -53,8 +53,8 @@ void RegNode::setValue(std::string_view name, Value value)
 
 bool RegNode::removeValue(std::string_view name)
 {
-    return std::erase_if(values_, [name](const auto& v) { return equalsIgnoreCase(v.name, name); }) >
-           0;
+    return std::erase_if(values_,
+                         [name](const auto& v) { return equalsIgnoreCase(v.name, name); }) > 0;
 }
 
 RegTree::RegTree()

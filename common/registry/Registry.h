@@ -11,7 +11,8 @@
 namespace velnet::registry {
 
 // The predefined keys a path starts from.
-enum class Root {
+enum class Root
+{
     ClassesRoot,
     CurrentUser,
     LocalMachine,
@@ -21,14 +22,16 @@ enum class Root {
 };
 
 // What a handle may do: read only, read and set values, or everything.
-enum class Access {
+enum class Access
+{
     Read,
     SetValue,
     Full,
 };
 
 // Value types with the numbers the Windows registry gives them.
-enum class ValueType : std::uint32_t {
+enum class ValueType : std::uint32_t
+{
     None = 0,
     Sz = 1,
     ExpandSz = 2,
@@ -43,12 +46,14 @@ enum class ValueType : std::uint32_t {
     Qword = 11,
 };
 
-enum class Status {
+enum class Status
+{
     Success,
     NotFound,     // no such key or value
     AccessDenied, // the store cannot be written, or the handle was opened for reading
     Corrupt,      // the store file could not be read; see Registry::errorText()
     IoError,      // writing the store failed
+    InvalidName,  // a key or value name the store cannot hold (a line break)
 };
 
 struct Value
@@ -134,8 +139,8 @@ protected:
 
     virtual Status openKey(Root root, std::string_view path, Access access) = 0;
     virtual Status createKey(Root root, std::string_view path, Access access) = 0;
-    virtual std::optional<Value> queryValue(Root root, std::string_view path,
-                                            std::string_view name, std::size_t limit) = 0;
+    virtual std::optional<Value> queryValue(Root root, std::string_view path, std::string_view name,
+                                            std::size_t limit) = 0;
     virtual Status setValue(Root root, std::string_view path, std::string_view name,
                             const Value& value) = 0;
     virtual Status deleteValue(Root root, std::string_view path, std::string_view name) = 0;

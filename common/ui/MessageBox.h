@@ -5,9 +5,32 @@
 
 namespace velnet::ui {
 
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
-enum class Icon { None, Information, Warning, Error, Question };
-enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+enum class Buttons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel,
+    AbortRetryIgnore
+};
+enum class Icon
+{
+    None,
+    Information,
+    Warning,
+    Error,
+    Question
+};
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No,
+    Abort,
+    Retry,
+    Ignore
+};
 
 struct MessageRequest
 {

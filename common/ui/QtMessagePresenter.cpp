@@ -72,8 +72,7 @@ Answer QtMessagePresenter::present(const MessageRequest& request)
     if (!parent)
         parent = QApplication::activeWindow();
     QMessageBox box(messageIcon(request.icon), QString::fromStdString(request.caption),
-                    QString::fromStdString(request.text), standardButtons(request.buttons),
-                    parent);
+                    QString::fromStdString(request.text), standardButtons(request.buttons), parent);
     box.setTextFormat(Qt::PlainText);
     return toAnswer(box.exec(), request.buttons);
 }

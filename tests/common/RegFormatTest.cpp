@@ -1,7 +1,8 @@
+#include "registry/RegFormat.h"
+
 #include "RegistryTestUtil.h"
 #include "TempDir.h"
 #include "registry/FileRegistry.h"
-#include "registry/RegFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +81,8 @@ TEST(RegFormat, Regedit4FileSurvivesRoundTrip)
     EXPECT_EQ(before, after);
 
     const std::string corvane = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane";
-    EXPECT_EQ(at(before, corvane, ""), (Value{ValueType::Sz, bytes({"Corvane NIC utilities\0", 22})}));
+    EXPECT_EQ(at(before, corvane, ""),
+              (Value{ValueType::Sz, bytes({"Corvane NIC utilities\0", 22})}));
     EXPECT_EQ(at(before, corvane, "Path").data, bytes({"C:\\Program Files\\Corvane\\\0", 26}));
     EXPECT_EQ(at(before, corvane, "Quoted").data, bytes({"say \"hello\"\0", 12}));
     EXPECT_TRUE(before.count(toLowerAscii(corvane + "\\Empty")));
@@ -110,7 +112,8 @@ TEST(RegFormat, Version5Utf16FileIsReadAsTheAnsiApiSeesIt)
     EXPECT_EQ(at(before, corvane + "\\Env", "Expand"),
               (Value{ValueType::ExpandSz, bytes({"%SystemRoot%\0", 13})}));
     EXPECT_EQ(at(before, corvane + "\\Env", "Multi").data, bytes({"one\0two\0\0", 9}));
-    EXPECT_EQ(at(before, corvane + "\\Env", "Count").data, (std::vector<std::uint8_t>{10, 0, 0, 0}));
+    EXPECT_EQ(at(before, corvane + "\\Env", "Count").data,
+              (std::vector<std::uint8_t>{10, 0, 0, 0}));
     EXPECT_EQ(at(before, corvane + "\\Env", "Qword").type, ValueType::Qword);
 }
 
@@ -176,7 +179,8 @@ TEST(RegFormat, MalformedFilesNameTheLine)
         EXPECT_EQ(r.errorLine, c.line) << c.text;
         EXPECT_NE(r.error.find(c.words), std::string::npos) << r.error;
     }
-    std::string truncated = toUtf16File("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n");
+    std::string truncated =
+        toUtf16File("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n");
     truncated.pop_back();
     const RegParseResult r = parseRegFile(truncated);
     EXPECT_FALSE(r.ok);

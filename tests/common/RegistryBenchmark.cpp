@@ -10,7 +10,8 @@ namespace {
 
 std::string bigHive()
 {
-    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\vxsrvnt]\n\n";
+    std::string text =
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\vxsrvnt]\n\n";
     for (int n = 0; n < 800; ++n) {
         text += "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\vxsrvnt" +
                 std::to_string(n) + "\\Parameters]\n";
@@ -29,9 +30,9 @@ void OpenAndQueryOneValue(benchmark::State& state)
     velnet::test::writeFile(dir.file("r.reg"), bigHive());
     FileRegistry reg(dir.file("r.reg"));
     for (auto _ : state) {
-        Key key = reg.open(Root::LocalMachine,
-                           "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt799\\Parameters",
-                           Access::Full);
+        Key key =
+            reg.open(Root::LocalMachine,
+                     "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt799\\Parameters", Access::Full);
         benchmark::DoNotOptimize(key.queryString("Text9", 18));
     }
 }

@@ -2,9 +2,8 @@
 #include "TempDir.h"
 #include "registry/FileRegistry.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,7 +47,8 @@ TEST_F(FileRegistryTest, ReadLimitDecidesWhatIsMissing)
     EXPECT_FALSE(key.queryString("s18", 18));
     EXPECT_EQ(key.queryString("s18", 19), "123456789012345678");
     EXPECT_EQ(key.queryDword("dw"), 10u);
-    // The type is not checked: a text of at most 4 bytes reads as a number, a longer one is missing.
+    // The type is not checked: a text of at most 4 bytes reads as a number, a longer one is
+    // missing.
     EXPECT_EQ(key.queryDword("four"), 0x00636261u);
     EXPECT_FALSE(key.queryDword("s17"));
     EXPECT_EQ(key.queryDword("b"), 0x0201u);
@@ -61,13 +61,14 @@ TEST_F(FileRegistryTest, ReadLimitDecidesWhatIsMissing)
 TEST_F(FileRegistryTest, NamesIgnoreCaseAndEnumerationKeepsOrder)
 {
     FileRegistry reg(path);
-    Key services = reg.open(Root::LocalMachine, "system\\currentcontrolset\\SERVICES", Access::Read);
+    Key services =
+        reg.open(Root::LocalMachine, "system\\currentcontrolset\\SERVICES", Access::Read);
     ASSERT_TRUE(services);
     EXPECT_EQ(services.enumKey(0), "vxsrvnt1");
     EXPECT_EQ(services.enumKey(1), "vxsrvnt2");
     EXPECT_FALSE(services.enumKey(2));
-    Key key = reg.open(Root::LocalMachine, "System\\CurrentControlSet\\Services\\VXSRVNT1\\parameters",
-                       Access::Full);
+    Key key = reg.open(Root::LocalMachine,
+                       "System\\CurrentControlSet\\Services\\VXSRVNT1\\parameters", Access::Full);
     ASSERT_TRUE(key);
     EXPECT_EQ(key.enumValue(0), "s17");
     EXPECT_EQ(key.enumValue(4), "b");
@@ -81,6 +82,20 @@ TEST_F(FileRegistryTest, NamesIgnoreCaseAndEnumerationKeepsOrder)
     Status s;
     EXPECT_FALSE(reg.open(Root::CurrentUser, kParams, Access::Read, &s));
     EXPECT_EQ(s, Status::NotFound);
+}
+
+TEST_F(FileRegistryTest, NamesWithLineBreaksAreRefusedAndTheStoreStaysReadable)
+{
+    FileRegistry reg(path);
+    Key key = reg.open(Root::LocalMachine, kParams, Access::Full);
+    EXPECT_EQ(key.setDword("two\nlines", 1), Status::InvalidName);
+    Status s;
+    EXPECT_FALSE(reg.create(Root::LocalMachine, "SOFTWARE\bad\rkey", Access::Full, &s));
+    EXPECT_EQ(s, Status::InvalidName);
+    EXPECT_EQ(key.setDword("fine", 1), Status::Success);
+    FileRegistry again(path);
+    EXPECT_EQ(again.errorText(), "");
+    EXPECT_EQ(again.open(Root::LocalMachine, kParams, Access::Read).queryDword("fine"), 1u);
 }
 
 TEST_F(FileRegistryTest, ReadHandleCannotWrite)
@@ -122,8 +137,9 @@ TEST_F(FileRegistryTest, GroupIsOneRewriteOrNothing)
         EXPECT_EQ(group.commit(), Status::Success);
     }
     EXPECT_EQ(reg.rewriteCount(), 1);
-    EXPECT_EQ(flattenFile(path).at(toLowerAscii(std::string("HKEY_LOCAL_MACHINE\\") + kParams)).size(),
-              105u);
+    EXPECT_EQ(
+        flattenFile(path).at(toLowerAscii(std::string("HKEY_LOCAL_MACHINE\\") + kParams)).size(),
+        105u);
     {
         WriteGroup group(reg);
         Key key = reg.open(Root::LocalMachine, kParams, Access::Full);
@@ -187,7 +203,8 @@ TEST_F(FileRegistryTest, UnwritableStoreRefusesFullAccessButReads)
         Status s;
         if (reg.open(Root::LocalMachine, kParams, Access::Full, &s) || s != Status::AccessDenied)
             ::_exit(11);
-        if (reg.open(Root::LocalMachine, kParams, Access::SetValue, &s) || s != Status::AccessDenied)
+        if (reg.open(Root::LocalMachine, kParams, Access::SetValue, &s) ||
+            s != Status::AccessDenied)
             ::_exit(12);
         Key key = reg.open(Root::LocalMachine, kParams, Access::Read, &s);
         if (!key || key.queryDword("dw") != 10u)
@@ -255,8 +272,8 @@ TEST_F(FileRegistryTest, TwoProcessesWritingAtOnceLoseNothing)
             FileRegistry reg(path);
             for (int i = 0; i < kWrites; ++i) {
                 Key key = reg.open(Root::LocalMachine, kParams, Access::Full);
-                if (!key || key.setDword(prefix + std::to_string(i), static_cast<std::uint32_t>(i)) !=
-                                Status::Success)
+                if (!key || key.setDword(prefix + std::to_string(i),
+                                         static_cast<std::uint32_t>(i)) != Status::Success)
                     ::_exit(1);
             }
             ::_exit(0);

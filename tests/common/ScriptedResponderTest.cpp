@@ -1,5 +1,6 @@
-#include "GTestResponder.h"
 #include "ui/ScriptedResponder.h"
+
+#include "GTestResponder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,8 @@
 #include "RegistryTestUtil.h"
 #include "TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <sstream>
 
 using namespace velnet::test;
@@ -47,18 +46,20 @@ TEST_F(RegtoolTest, QueryPrintsLikeReg)
                          "    Multi    REG_MULTI_SZ    a\\0b\n"
                          "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Sub\n\n");
     ASSERT_EQ(run({"QUERY", "hkey_local_machine\\software", "/s"}), 0);
-    EXPECT_NE(out.str().find("\nHKEY_LOCAL_MACHINE\\software\\Corvane\\Sub\n    x    REG_SZ    1\n"),
-              std::string::npos)
+    EXPECT_NE(
+        out.str().find("\nHKEY_LOCAL_MACHINE\\software\\Corvane\\Sub\n    x    REG_SZ    1\n"),
+        std::string::npos)
         << out.str();
     ASSERT_EQ(run({"query", "HKLM\\SOFTWARE\\Corvane", "/v", "count"}), 0);
-    EXPECT_EQ(out.str(), "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\n    Count    REG_DWORD    0xa\n\n");
+    EXPECT_EQ(out.str(),
+              "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\n    Count    REG_DWORD    0xa\n\n");
 }
 
 TEST_F(RegtoolTest, AddDeleteAndTheirTypes)
 {
-    EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "n", "/t", "REG_DWORD", "/d", "0x10",
-                   "/f"}),
-              0);
+    EXPECT_EQ(
+        run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "n", "/t", "REG_DWORD", "/d", "0x10", "/f"}),
+        0);
     EXPECT_EQ(out.str(), "The operation completed successfully.\n");
     EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "b", "/t", "REG_BINARY", "/d", "0aff"}),
               0);
@@ -145,7 +146,7 @@ TEST_F(RegtoolTest, ProgramUsesTheStoreOfTheEnvironment)
     EXPECT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readFile(dir.file("out.txt")),
               "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\n    Count    REG_DWORD    0xa\n\n");
-    const std::string failing = "VELNET_REGISTRY='" + store + "' '" + regtool +
-                                "' query 'HKLM\\Nothing' > /dev/null 2>&1";
+    const std::string failing =
+        "VELNET_REGISTRY='" + store + "' '" + regtool + "' query 'HKLM\\Nothing' > /dev/null 2>&1";
     EXPECT_NE(std::system(failing.c_str()), 0);
 }

@@ -1,0 +1,77 @@
+#include "CCardcheckApp.h"
+
+#include "sheet/CMainDlg.h"
+#include "sheet/CSplashDlg.h"
+#include "sheet/CWarningDlg.h"
+#include "sheet/CWelcomeDlg.h"
+#include "sheet/SheetState.h"
+#include "sheet/StartupSwitches.h"
+#include "sheet/StringTable.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace cardcheck {
+
+CCardcheckApp::CCardcheckApp(SheetContext& context, QObject* parent)
+    : QObject(parent), context_(context), instance_(QString::fromLatin1(kInstanceName)),
+      title_(QString::fromStdString(StringTable::load(ids::Title)))
+{
+    connect(&instance_, &velnet::platform::SingleInstance::raiseRequested, this,
+            &CCardcheckApp::OnRaiseRequested);
+}
+
+bool CCardcheckApp::raiseWindowTitled(const QString& title)
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window->isVisible() && window->windowTitle() == title) {
+            if (window->isMinimized())
+                window->showNormal();
+            window->raise();
+            window->activateWindow();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CCardcheckApp::OnRaiseRequested()
+{
+    raiseWindowTitled(title_);
+}
+
+bool CCardcheckApp::InitInstance(const QStringList& arguments)
+{
+    // A copy already runs: it has been asked to show its window.
+    if (!instance_.start())
+        return false;
+
+    SheetState& state = sheetState();
+    const StartupSwitches switches =
+        StartupSwitches::parse(StartupSwitches::commandLine(arguments));
+    if (switches.advanced)
+        state.advancedMode = 1;
+    if (switches.welcome) {
+        state.welcomeMode = 1;
+        CWelcomeDlg welcome(context_);
+        if (welcome.exec() != QDialog::Accepted)
+            return false;
+    } else {
+        CWarningDlg warning(context_);
+        if (warning.exec() != QDialog::Accepted)
+            return false;
+    }
+
+    {
+        CSplashDlg splash(state.welcomeMode != 0);
+        if (splash.exec() != QDialog::Accepted)
+            return false;
+    }
+
+    CMainDlg sheet(context_);
+    sheet.exec();
+    return false;
+}
+
+} // namespace cardcheck

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/SingleInstance.h"
+#include "sheet/SheetContext.h"
+
+#include <QObject>
+#include <QStringList>
+
+namespace cardcheck {
+
+// The life of the program: one running copy, the start-up switches, the
+// opening dialog, the splash while the NICs are found, then the property
+// sheet until the user closes it.
+class CCardcheckApp : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* kInstanceName = "cardcheck";
+
+    explicit CCardcheckApp(SheetContext& context, QObject* parent = nullptr);
+
+    // Runs the program to its end. Returns false in every case: there is
+    // nothing left to run afterwards.
+    bool InitInstance(const QStringList& arguments);
+
+    // Raises the top-level window that carries `title`; false when none does.
+    static bool raiseWindowTitled(const QString& title);
+
+private:
+    void OnRaiseRequested();
+
+    SheetContext& context_;
+    velnet::platform::SingleInstance instance_;
+    QString title_;
+};
+
+} // namespace cardcheck

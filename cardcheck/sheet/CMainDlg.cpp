@@ -1,0 +1,107 @@
+#include "CMainDlg.h"
+
+#include "adapter/AdapterLibrary.h"
+#include "platform/Restart.h"
+#include "report/CSupportPage.h"
+#include "sheet/CAdapterPropertyPage.h"
+#include "sheet/CDiagnosticsPage.h"
+#include "sheet/CGeneralPage.h"
+#include "sheet/RestartPrompt.h"
+#include "sheet/SheetState.h"
+#include "sheet/StringTable.h"
+#include "ui_CMainDlg.h"
+
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace cardcheck {
+
+CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CMainDlg>())
+{
+    ui_->setupUi(this);
+    setWindowTitle(QString::fromStdString(StringTable::load(ids::Title)));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+
+    general_ = new CGeneralPage(context);
+    properties_ = new CAdapterPropertyPage(context);
+    diagnostics_ = new CDiagnosticsPage(context);
+    support_ = new CSupportPage(context);
+    for (PropertyPage* page :
+         std::initializer_list<PropertyPage*>{general_, properties_, diagnostics_, support_})
+        ui_->tabs->addTab(page, page->caption());
+
+    ui_->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(ui_->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(ui_->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(ui_->tabs, &QTabWidget::currentChanged, this, &CMainDlg::OnSelchangeTab);
+}
+
+CMainDlg::~CMainDlg()
+{
+    if (AdapterLibrary* library = theAdapterLibrary()) {
+        library->putDriversBack();
+        destroyAdapterLibrary();
+    }
+    if (sheetState().rebootAtExit == 1)
+        velnet::platform::restart().reboot();
+}
+
+PropertyPage* CMainDlg::page(int index) const
+{
+    return qobject_cast<PropertyPage*>(ui_->tabs->widget(index));
+}
+
+int CMainDlg::pageCount() const
+{
+    return ui_->tabs->count();
+}
+
+void CMainDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (currentPage_ < 0) {
+        currentPage_ = 0;
+        ui_->tabs->setCurrentIndex(0);
+        page(0)->activate();
+    }
+}
+
+void CMainDlg::OnSelchangeTab(int index)
+{
+    if (switchingBack_ || index == currentPage_ || currentPage_ < 0)
+        return;
+    if (PropertyPage* leaving = page(currentPage_); leaving && !leaving->OnKillActive()) {
+        switchingBack_ = true;
+        ui_->tabs->setCurrentIndex(currentPage_);
+        switchingBack_ = false;
+        return;
+    }
+    currentPage_ = index;
+    if (PropertyPage* entering = page(index))
+        entering->activate();
+}
+
+void CMainDlg::done(int result)
+{
+    if (destroyed_)
+        return;
+    if (PropertyPage* current = currentPage_ >= 0 ? page(currentPage_) : nullptr) {
+        if (result == QDialog::Accepted && !current->OnKillActive())
+            return;
+        if (result != QDialog::Accepted && !current->OnQueryCancel())
+            return;
+    }
+    QDialog::done(result);
+    OnDestroy();
+}
+
+void CMainDlg::OnDestroy()
+{
+    destroyed_ = true;
+    const BindingState& binding = bindingState();
+    if (RestartPrompt::askOnClose(binding.restartNeeded, binding.configurationChanged))
+        sheetState().rebootAtExit = 1;
+}
+
+} // namespace cardcheck

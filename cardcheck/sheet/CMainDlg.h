@@ -1,0 +1,61 @@
+#pragma once
+
+#include "sheet/SheetContext.h"
+
+#include <QDialog>
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class CMainDlg;
+}
+
+namespace cardcheck {
+
+class PropertyPage;
+class CGeneralPage;
+class CAdapterPropertyPage;
+class CDiagnosticsPage;
+class CSupportPage;
+
+// The program's main window: a property sheet with the General, Properties,
+// Diagnostics and Support pages. When it closes it offers a restart if the
+// run took drivers off line or changed the configuration; when it goes away
+// it puts the drivers back, releases the libraries and restarts the computer
+// if the user agreed.
+class CMainDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CMainDlg(SheetContext& context, QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    CGeneralPage* generalPage() const { return general_; }
+    CAdapterPropertyPage* propertiesPage() const { return properties_; }
+    CDiagnosticsPage* diagnosticsPage() const { return diagnostics_; }
+    CSupportPage* supportPage() const { return support_; }
+    PropertyPage* page(int index) const;
+    int pageCount() const;
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnSelchangeTab(int index);
+    // The closing prompts, asked once when the sheet closes.
+    void OnDestroy();
+
+    std::unique_ptr<Ui::CMainDlg> ui_;
+    CGeneralPage* general_;
+    CAdapterPropertyPage* properties_;
+    CDiagnosticsPage* diagnostics_;
+    CSupportPage* support_;
+    int currentPage_ = -1;
+    bool switchingBack_ = false;
+    bool destroyed_ = false;
+};
+
+} // namespace cardcheck

@@ -1,0 +1,64 @@
+#include "CNicDetailsDlg.h"
+
+#include "adapter/AdapterLibrary.h"
+#include "sheet/CGeneralPage.h"
+#include "sheet/ContextHelp.h"
+#include "sheet/StringTable.h"
+#include "ui_CNicDetailsDlg.h"
+
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace cardcheck {
+
+namespace {
+constexpr int kNamePadding = 15;
+constexpr int kValueMargin = 18;
+} // namespace
+
+CNicDetailsDlg::CNicDetailsDlg(SheetContext& context, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CNicDetailsDlg>())
+{
+    ui_->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    help_ = new ContextHelp(this, {}, context.help);
+    help_->setRowHelp(
+        ui_->detailsList,
+        [](int row) -> std::uint32_t {
+            AdapterLibrary* library = theAdapterLibrary();
+            return library ? static_cast<std::uint32_t>(library->CardDetailsHelp(row)) : 0;
+        },
+        ContextHelp::RowChoice::SelectedAfterKeyboard);
+    ui_->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(ui_->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    OnInitDialog();
+}
+
+CNicDetailsDlg::~CNicDetailsDlg() = default;
+
+void CNicDetailsDlg::OnInitDialog()
+{
+    QTreeWidget* list = ui_->detailsList;
+    list->setHeaderLabels({QString::fromStdString(StringTable::load(ids::Name)),
+                           QString::fromStdString(StringTable::load(ids::Value))});
+    list->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    list->headerItem()->setTextAlignment(1, Qt::AlignLeft | Qt::AlignVCenter);
+    AdapterLibrary* library = theAdapterLibrary();
+    if (!library)
+        return;
+    const CGeneralPage::Widths widest = CGeneralPage::fillList(
+        list, [library](std::int32_t i) { return library->CardDetailsName(i); },
+        [library](std::int32_t i) { return library->CardDetailsValue(i); });
+    list->setColumnWidth(0, widest.name + kNamePadding);
+    nameWidth_ = widest.name;
+}
+
+void CNicDetailsDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The value column takes the rest of the list's client width.
+    ui_->detailsList->setColumnWidth(1, ui_->detailsList->viewport()->width() - nameWidth_ -
+                                            kValueMargin);
+}
+
+} // namespace cardcheck

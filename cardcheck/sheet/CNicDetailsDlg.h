@@ -1,0 +1,38 @@
+#pragma once
+
+#include "sheet/SheetContext.h"
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class CNicDetailsDlg;
+}
+
+namespace cardcheck {
+
+class ContextHelp;
+
+// "NIC Details": the card-type library's details of the selected NIC.
+class CNicDetailsDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CNicDetailsDlg(SheetContext& context, QWidget* parent = nullptr);
+    ~CNicDetailsDlg() override;
+
+    ContextHelp* contextHelp() const { return help_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnInitDialog();
+
+    std::unique_ptr<Ui::CNicDetailsDlg> ui_;
+    ContextHelp* help_;
+    int nameWidth_ = 0;
+};
+
+} // namespace cardcheck

@@ -1,0 +1,94 @@
+#include "CSplashDlg.h"
+
+#include "adapter/AdapterLibrary.h"
+#include "platform/Restart.h"
+#include "sheet/PictureWindow.h"
+#include "sheet/RestartPrompt.h"
+#include "sheet/StartupWorker.h"
+#include "sheet/StringTable.h"
+#include "ui_CSplashDlg.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QThread>
+
+namespace cardcheck {
+
+CSplashDlg::CSplashDlg(bool welcomeMode, QWidget* parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
+      ui_(std::make_unique<Ui::CSplashDlg>()), welcomeMode_(welcomeMode)
+{
+    ui_->setupUi(this);
+    const QImage bitmap = PictureWindow::loadBitmap(PictureWindow::Splash, devicePixelRatio());
+    ui_->splashPicture->setPixmap(QPixmap::fromImage(bitmap));
+    // The dialog shrinks to the bitmap.
+    setFixedSize(bitmap.deviceIndependentSize().toSize());
+}
+
+CSplashDlg::~CSplashDlg()
+{
+    // The worker posted its event as its last act; it has ended or is ending.
+    if (worker_) {
+        worker_->wait();
+        delete worker_;
+    }
+}
+
+void CSplashDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!worker_)
+        startWorker();
+}
+
+void CSplashDlg::startWorker()
+{
+    worker_ = QThread::create([this] {
+        const std::int32_t count = StartupWorker::run(errorText_, welcomeMode_);
+        QCoreApplication::postEvent(this, new StartupDoneEvent(count));
+    });
+    worker_->start(QThread::LowPriority);
+}
+
+bool CSplashDlg::event(QEvent* event)
+{
+    if (event->type() == kStartupDoneEvent) {
+        worker_->wait();
+        OnStartupDone(static_cast<StartupDoneEvent*>(event)->count);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CSplashDlg::reject()
+{
+    // Esc or the window manager's close cannot end the splash while the
+    // worker runs.
+    if (finished_)
+        QDialog::reject();
+}
+
+void CSplashDlg::OnStartupDone(std::int32_t count)
+{
+    finished_ = true;
+    if (count > 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        accept();
+        return;
+    }
+    OnStartupFailed();
+    QDialog::reject();
+}
+
+void CSplashDlg::OnStartupFailed()
+{
+    appMessageBox(errorText_);
+    if (AdapterLibrary* library = theAdapterLibrary()) {
+        library->putDriversBack();
+        destroyAdapterLibrary();
+    }
+    if (bindingState().restartNeeded == 1 && RestartPrompt::askAfterDriversDisabled())
+        velnet::platform::restart().reboot();
+}
+
+} // namespace cardcheck

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+#include <QEvent>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QThread;
+
+namespace Ui {
+class CSplashDlg;
+}
+
+namespace cardcheck {
+
+// The splash shown while the start-up worker finds the NICs. The worker
+// posts its result as event kStartupDoneEvent; with a NIC selected the
+// splash closes with "OK" and a busy cursor stays up until the General page
+// has initialised; otherwise it shows the failure, puts back any driver
+// taken off line (offering a restart) and closes with "Cancel".
+class CSplashDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Message 1029 (the first user message number + 5) of the start-up worker.
+    static constexpr QEvent::Type kStartupDoneEvent = static_cast<QEvent::Type>(QEvent::User + 5);
+
+    class StartupDoneEvent : public QEvent
+    {
+    public:
+        explicit StartupDoneEvent(std::int32_t count) : QEvent(kStartupDoneEvent), count(count) {}
+        const std::int32_t count;
+    };
+
+    explicit CSplashDlg(bool welcomeMode, QWidget* parent = nullptr);
+    ~CSplashDlg() override;
+
+    const std::string& errorText() const { return errorText_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    void reject() override;
+
+private:
+    void startWorker();
+    void OnStartupDone(std::int32_t count);
+    void OnStartupFailed();
+
+    std::unique_ptr<Ui::CSplashDlg> ui_;
+    bool welcomeMode_;
+    // Written by the worker until it posts its event, read here only after.
+    std::string errorText_;
+    QThread* worker_ = nullptr;
+    bool finished_ = false;
+};
+
+} // namespace cardcheck

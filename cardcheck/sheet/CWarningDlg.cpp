@@ -1,0 +1,35 @@
+#include "CWarningDlg.h"
+
+#include "sheet/ContextHelp.h"
+#include "sheet/PictureWindow.h"
+#include "ui_CWarningDlg.h"
+
+#include <QIcon>
+#include <QPushButton>
+
+namespace cardcheck {
+
+CWarningDlg::CWarningDlg(SheetContext& context, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CWarningDlg>())
+{
+    ui_->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    help_ = new ContextHelp(this, {}, context.help);
+
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/cardcheck/images/warning143-icon-%1.png").arg(size));
+    setWindowIcon(icon);
+    ui_->warningIcon->setPixmap(icon.pixmap(32, 32));
+
+    if (PictureWindow* picture = PictureWindow::fromId(PictureWindow::Warning))
+        picture->attach(this, 1088);
+
+    ui_->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(ui_->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(ui_->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+CWarningDlg::~CWarningDlg() = default;
+
+} // namespace cardcheck

@@ -1,0 +1,32 @@
+#include "CWelcomeDlg.h"
+
+#include "platform/HelpViewer.h"
+#include "sheet/CGeneralPage.h"
+#include "sheet/ContextHelp.h"
+#include "sheet/StringTable.h"
+#include "ui_CWelcomeDlg.h"
+
+namespace cardcheck {
+
+CWelcomeDlg::CWelcomeDlg(SheetContext& context, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CWelcomeDlg>()), context_(context)
+{
+    ui_->setupUi(this);
+    setWindowTitle(QString::fromStdString(StringTable::load(ids::Title)));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    // The same entries as the General page's for its combo box, button, list
+    // and check box.
+    help_ = new ContextHelp(this, CGeneralPage::welcomeHelpTable(), context_.help);
+    connect(ui_->continueButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui_->releaseNotesButton, &QPushButton::clicked, this, &CWelcomeDlg::OnReleaseNotes);
+}
+
+CWelcomeDlg::~CWelcomeDlg() = default;
+
+void CWelcomeDlg::OnReleaseNotes()
+{
+    context_.help.showTopic(help_->helpFile(), kReleaseNotesTopic);
+}
+
+} // namespace cardcheck

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+namespace cardcheck {
+
+// Sets the help-from-keyboard flag whenever F1 goes down in any window of
+// the program, before the window itself sees the key.
+class HelpKeyWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit HelpKeyWatcher(QObject* parent = nullptr);
+    ~HelpKeyWatcher() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+} // namespace cardcheck

@@ -1,0 +1,29 @@
+#include "StartupWorker.h"
+
+#include "adapter/AdapterLibrary.h"
+#include "adapter/Discovery.h"
+#include "sheet/SheetState.h"
+
+namespace cardcheck {
+
+std::int32_t StartupWorker::run(std::string& errorText, bool welcomeMode)
+{
+    Discovery discovery;
+    std::int32_t n = discovery.Discover(errorText);
+    if (n <= 0)
+        return n;
+    AdapterLibrary& library = createAdapterLibrary(std::move(discovery));
+    library.setWelcomeMode(welcomeMode);
+    std::string& message = sheetState().selectionMessage;
+    for (std::int32_t i = 0; i < n; ++i) {
+        message.clear();
+        if (library.select(i, message))
+            break;
+        errorText = message;
+        if (i == n - 1)
+            n = 0;
+    }
+    return n;
+}
+
+} // namespace cardcheck

@@ -1,0 +1,40 @@
+#include "TrayMonitor.h"
+
+#include "platform/ProcessLauncher.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace cardcheck {
+
+namespace {
+constexpr int kTimeoutMs = 1000;
+}
+
+QString TrayMonitor::socketPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + QLatin1Char('/') + QLatin1String(kWindowTitle) + QStringLiteral(".window");
+}
+
+bool TrayMonitor::start()
+{
+    return velnet::platform::processLauncher().start(kProgram, {});
+}
+
+bool TrayMonitor::closeIfRunning()
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(kTimeoutMs))
+        return false;
+    socket.write("close\n");
+    socket.waitForBytesWritten(kTimeoutMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+} // namespace cardcheck

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+class QTextBrowser;
+
+namespace velnet::platform {
+
+// The small window that shows one help topic at a time.
+class HelpWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit HelpWindow(QWidget* owner = nullptr);
+
+    void showTopic(const QString& title, const QString& html);
+
+private:
+    QTextBrowser* text_;
+};
+
+} // namespace velnet::platform

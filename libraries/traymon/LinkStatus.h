@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace traymon {
+
+// The NICs of the simulated hardware and whether each has a link: from the
+// scenario file that NICPORT_SCENARIO names, or the two server NICs that
+// the simulation has when none is named.
+struct NicLink
+{
+    std::string name;
+    bool linkUp = true;
+};
+
+class LinkStatus
+{
+public:
+    // NICPORT_SCENARIO's NICs; an unreadable file gives no NICs and the reason.
+    static std::vector<NicLink> load(std::string* error = nullptr);
+    // The NICs of a scenario's JSON text. A NIC's "link" (true/false or
+    // "up"/"down") tells its link state; without one the link is up.
+    static std::vector<NicLink> parse(const std::string& jsonText, std::string* error = nullptr);
+    // One line per NIC: "name: Connected" or "name: Cable unplugged".
+    static std::string summary(const std::vector<NicLink>& nics);
+};
+
+} // namespace traymon

@@ -1,0 +1,78 @@
+#include "platform/HelpFile.h"
+
+#include "TempDir.h"
+#include "platform/HelpViewer.h"
+
+#include <gtest/gtest.h>
+
+using velnet::platform::HelpFile;
+
+TEST(HelpFile, TopicsWithTitlesAndTrimmedText)
+{
+    std::string error;
+    const auto file = HelpFile::parse("# comment before anything\n"
+                                      "[0x20066]  Main dialog  \n"
+                                      "\n"
+                                      "First line\n"
+                                      "second line\n"
+                                      "\n"
+                                      "Second paragraph.\r\n"
+                                      "\n\n"
+                                      "[393318] Same id space, decimal\n"
+                                      "# comments are dropped inside topics too\n"
+                                      "[not a header] stays text\n"
+                                      "[7]\n",
+                                      &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->size(), 3u);
+    const auto* main = file->find(0x20066);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->title, "Main dialog");
+    EXPECT_EQ(main->text, "First line\nsecond line\n\nSecond paragraph.");
+    const auto* decimal = file->find(393318);
+    ASSERT_NE(decimal, nullptr);
+    EXPECT_EQ(decimal->text, "[not a header] stays text");
+    const auto* untitled = file->find(7);
+    ASSERT_NE(untitled, nullptr);
+    EXPECT_EQ(untitled->title, "");
+    EXPECT_EQ(untitled->text, "");
+    EXPECT_EQ(file->find(8), nullptr);
+}
+
+TEST(HelpFile, MalformedFilesAreRefusedWithTheLine)
+{
+    std::string error;
+    EXPECT_FALSE(HelpFile::parse("[1] a\ntext\n[0xZZ] bad\n", &error));
+    EXPECT_EQ(error, "line 3: the topic id is not a number");
+    EXPECT_FALSE(HelpFile::parse("[1] a\n[12 b\n", &error));
+    EXPECT_EQ(error, "line 2: the topic id is not a number");
+    EXPECT_FALSE(HelpFile::parse("[99999999999] too big\n", &error));
+    EXPECT_EQ(error, "line 1: the topic id is not a number");
+    EXPECT_FALSE(HelpFile::parse("[1] a\n[0x1] b\n", &error));
+    EXPECT_EQ(error, "line 2: the topic id is used twice");
+    EXPECT_FALSE(HelpFile::parse("\nloose text\n[1] a\n", &error));
+    EXPECT_EQ(error, "line 2: text before the first topic");
+}
+
+TEST(HelpFile, LoadReadsTheFileOrSaysWhy)
+{
+    velnet::test::TempDir dir;
+    velnet::test::writeFile(dir.file("x.hlp"), "[0x20066] T\nbody\n");
+    const auto file = HelpFile::load(dir.file("x.hlp"));
+    ASSERT_TRUE(file);
+    ASSERT_NE(file->find(0x20066), nullptr);
+    EXPECT_EQ(file->find(0x20066)->text, "body");
+
+    std::string error;
+    EXPECT_FALSE(HelpFile::load(dir.file("absent.hlp"), &error));
+    EXPECT_EQ(error, "cannot be read");
+}
+
+TEST(HelpFile, PathIsTheProgramsWithExtensionHlp)
+{
+    using velnet::platform::helpFilePathFor;
+    EXPECT_EQ(helpFilePathFor("/opt/velnet/bin/nicsetup"), "/opt/velnet/bin/nicsetup.hlp");
+    EXPECT_EQ(helpFilePathFor("C:\\Velnet\\NICSETUP.EXE"), "C:\\Velnet\\NICSETUP.hlp");
+    EXPECT_EQ(helpFilePathFor("/home/a.b/prog"), "/home/a.b/prog.hlp");
+    EXPECT_EQ(helpFilePathFor("/home/user/.hidden"), "/home/user/.hidden.hlp");
+}

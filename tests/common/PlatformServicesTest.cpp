@@ -1,0 +1,181 @@
+#include "TempDir.h"
+#include "platform/FakeProcessLauncher.h"
+#include "platform/FakeRestart.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/Restart.h"
+#include "platform/SingleInstance.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest/QTest>
+#include <cstdlib>
+
+using namespace velnet::platform;
+
+// The start, restart and single-instance services of the platform layer.
+class PlatformServicesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // The runtime folder the tests get is private to the user, as a real one is.
+        QFile::setPermissions(qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
+
+    void secondStartAsksTheFirstToRaise()
+    {
+        SingleInstance first(QStringLiteral("platform-test"));
+        QVERIFY(first.start());
+        QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+
+        SingleInstance second(QStringLiteral("platform-test"));
+        QVERIFY(!second.start());
+        QVERIFY(raised.wait(2000));
+        QCOMPARE(raised.size(), 1);
+    }
+
+    void lockIsFreeAgainWhenTheFirstEnds()
+    {
+        {
+            SingleInstance first(QStringLiteral("platform-test-2"));
+            QVERIFY(first.start());
+        }
+        SingleInstance again(QStringLiteral("platform-test-2"));
+        QVERIFY(again.start());
+    }
+
+    void staleLockOfACrashedCopyDoesNotBlock()
+    {
+        SingleInstance probe(QStringLiteral("platform-test-3"));
+        // A lock file as a copy leaves it when it is killed: its process is gone.
+        QProcess gone;
+        gone.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 0")});
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QFile lock(probe.lockFilePath());
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(deadPid) + "\ncardcheck\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.close();
+        // And a socket file nobody listens on.
+        QFile socket(probe.socketPath());
+        QVERIFY(socket.open(QIODevice::WriteOnly));
+        socket.close();
+
+        QVERIFY(probe.start());
+        SingleInstance second(QStringLiteral("platform-test-3"));
+        QSignalSpy raised(&probe, &SingleInstance::raiseRequested);
+        QVERIFY(!second.start());
+        QVERIFY(raised.wait(2000));
+    }
+
+    void windowsProgramNamesMapToLinuxOnes()
+    {
+        QCOMPARE(SystemProcessLauncher::linuxProgramName("traymon.exe"), std::string("traymon"));
+        QCOMPARE(SystemProcessLauncher::linuxProgramName("WINMSD.EXE"), std::string("winmsd"));
+        QCOMPARE(SystemProcessLauncher::linuxProgramName("NOTEPAD"), std::string("notepad"));
+        QCOMPARE(SystemProcessLauncher::linuxProgramName(".exe"), std::string(".exe"));
+    }
+
+    void programsAreFoundBesideTheExecutableFirst()
+    {
+        velnet::test::TempDir dir;
+        const QString beside =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/velnet-probe-tool");
+        QFile tool(beside);
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\n");
+        tool.close();
+        tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const std::string found = SystemProcessLauncher::findProgram("VELNET-PROBE-TOOL.EXE");
+        QFile::remove(beside);
+        QCOMPARE(QString::fromStdString(found), beside);
+        QVERIFY(SystemProcessLauncher::findProgram("no-such-program-anywhere.exe").empty());
+        SystemProcessLauncher launcher;
+        QVERIFY(!launcher.start("no-such-program-anywhere.exe", {}));
+    }
+
+    void startPassesArgumentsWithoutAShell()
+    {
+        velnet::test::TempDir dir;
+        const std::string out = dir.file("args");
+        SystemProcessLauncher launcher;
+        // A shell would expand the $HOME and split at the blank.
+        QVERIFY(
+            launcher.start("/bin/sh", {"-c", "printf '%s|' \"$@\" > \"$0\"", out, "$HOME", "a b"}));
+        QTRY_VERIFY(QFileInfo::exists(QString::fromStdString(out)) &&
+                    QFileInfo(QString::fromStdString(out)).size() > 0);
+        QCOMPARE(velnet::test::readFile(out), std::string("$HOME|a b|"));
+    }
+
+    void editorFromTheEnvironmentWhenThereIsNoXdgOpen()
+    {
+        velnet::test::TempDir dir;
+        const std::string script = dir.file("editor");
+        velnet::test::writeFile(script, "#!/bin/sh\n/bin/cp \"$1\" \"$1.seen\"\n");
+        QFile::setPermissions(QString::fromStdString(script),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const std::string text = dir.file("report.txt");
+        velnet::test::writeFile(text, "report");
+
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray visual = qgetenv("VISUAL");
+        const QByteArray editor = qgetenv("EDITOR");
+        qputenv("PATH", QByteArray::fromStdString(dir.path()));
+        qunsetenv("VISUAL");
+        qputenv("EDITOR", QByteArray::fromStdString(script));
+        SystemProcessLauncher launcher;
+        const bool started = launcher.openInTextEditor(text);
+        qunsetenv("EDITOR");
+        const bool withoutEditor = launcher.openInTextEditor(text);
+        qputenv("PATH", path);
+        if (!visual.isNull())
+            qputenv("VISUAL", visual);
+        if (!editor.isNull())
+            qputenv("EDITOR", editor);
+
+        QVERIFY(started);
+        QVERIFY(!withoutEditor);
+        QTRY_VERIFY(QFileInfo::exists(QString::fromStdString(text + ".seen")));
+    }
+
+    void fakeLauncherRecordsAndRestoresTheSystemOne()
+    {
+        ProcessLauncher* system = &processLauncher();
+        {
+            FakeProcessLauncher fake;
+            QCOMPARE(&processLauncher(), static_cast<ProcessLauncher*>(&fake));
+            processLauncher().start("traymon.exe", {"-on"});
+            QCOMPARE(fake.starts.size(), std::size_t{1});
+            QCOMPARE(fake.starts[0].program, std::string("traymon.exe"));
+            QCOMPARE(fake.starts[0].arguments, std::vector<std::string>{"-on"});
+        }
+        QCOMPARE(&processLauncher(), system);
+    }
+
+    void restartIsOnlyLoggedWhenDisabled()
+    {
+        // The test environment always carries VELNET_NO_RESTART=1; without
+        // it this test must not run at all.
+        if (qgetenv("VELNET_NO_RESTART") != "1")
+            QSKIP("VELNET_NO_RESTART is not 1");
+        QVERIFY(SystemRestart::disabledByEnvironment());
+        QCOMPARE(SystemRestart().reboot(), Restart::Result::Skipped);
+
+        FakeRestart fake;
+        QCOMPARE(restart().reboot(), Restart::Result::Requested);
+        QCOMPARE(fake.reboots, 1);
+    }
+};
+
+QTEST_MAIN(PlatformServicesTest)
+#include "PlatformServicesTest.moc"

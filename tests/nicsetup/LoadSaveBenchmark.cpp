@@ -1,0 +1,67 @@
+// Load and save of nicsetup on the largest configuration the tables hold,
+// beside the cost of only parsing the store file. Built, never run by ctest.
+#include "ConfigLoader.h"
+#include "ConfigSaver.h"
+#include "HiveTestSupport.h"
+#include "registry/RegFormat.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace velnet::nicsetup;
+using velnet::nicsetup::test::maximalHive;
+using velnet::nicsetup::test::TestStore;
+
+namespace {
+
+const std::string& hive()
+{
+    static const std::string text = maximalHive();
+    return text;
+}
+
+// What opening the store costs at least: reading its text into a tree.
+void BM_ParseStoreText(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto parsed = velnet::registry::parseRegFile(hive());
+        velnet::registry::RegTree tree;
+        velnet::registry::applyActions(tree, parsed.actions);
+        benchmark::DoNotOptimize(tree);
+    }
+    state.counters["bytes"] = static_cast<double>(hive().size());
+}
+BENCHMARK(BM_ParseStoreText)->Unit(benchmark::kMillisecond);
+
+// Opening the store file and loading the tables from it, as the program starts.
+void BM_Load(benchmark::State& state)
+{
+    TestStore store(hive());
+    for (auto _ : state) {
+        velnet::registry::FileRegistry registry(store.path());
+        if (ConfigLoader(registry).load() != LoadResult::Loaded)
+            state.SkipWithError("load failed");
+    }
+}
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
+
+// One save of everything; it must be one rewrite of the store file.
+void BM_Save(benchmark::State& state)
+{
+    TestStore store(hive());
+    ConfigLoader(store.registry()).load();
+    int saves = 0;
+    for (auto _ : state) {
+        if (!ConfigSaver(store.registry()).save())
+            state.SkipWithError("save failed");
+        ++saves;
+    }
+    state.counters["rewrites_per_save"] =
+        static_cast<double>(store.registry().rewriteCount()) / saves;
+    if (store.registry().rewriteCount() != saves)
+        state.SkipWithError("a save rewrote the store more than once");
+}
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,238 @@
+#include "ConfigLoader.h"
+#include "ConfigSaver.h"
+#include "GTestResponder.h"
+#include "HiveTestSupport.h"
+#include "Tables.h"
+
+#include <gtest/gtest.h>
+
+using namespace velnet::nicsetup;
+using velnet::nicsetup::test::differences;
+using velnet::nicsetup::test::fixtureText;
+using velnet::nicsetup::test::HiveBuilder;
+using velnet::nicsetup::test::snapshotOf;
+using velnet::nicsetup::test::TestStore;
+using velnet::registry::Access;
+using velnet::registry::Root;
+using velnet::registry::Status;
+using velnet::test::GTestResponder;
+using velnet::ui::Buttons;
+using velnet::ui::Icon;
+using velnet::ui::ScriptedResponder;
+using Role = ConfigSaver::Role;
+
+namespace {
+
+const char* const kParametersMissing =
+    "Registry is Corrupted.\n Remove all Velnet Resources and re-install";
+const char* const kNetworkCardMissing =
+    " Registry is Corrupted.\n Remove all Velnet Instances and re-install";
+
+ScriptedResponder::Expectation okBox(const char* text)
+{
+    ScriptedResponder::Expectation e;
+    e.text = text;
+    e.caption = "nicsetup";
+    e.buttons = Buttons::Ok;
+    e.icon = Icon::None;
+    return e;
+}
+
+void load(TestStore& store)
+{
+    ASSERT_EQ(ConfigLoader(store.registry()).load(), LoadResult::Loaded);
+}
+
+void expectStoreEquals(const TestStore& store, const std::string& expectedFixture)
+{
+    const auto diff =
+        differences(snapshotOf(fixtureText(expectedFixture)), snapshotOf(store.text()));
+    for (const auto& line : diff)
+        ADD_FAILURE() << line;
+}
+
+std::string valueText(TestStore& store, const std::string& path, const char* name)
+{
+    const auto key = store.registry().open(Root::LocalMachine, path, Access::Read);
+    return key.queryString(name, 1000).value_or("<missing>");
+}
+
+std::string parameters(std::uint32_t n)
+{
+    return "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt" + std::to_string(n) + "\\Parameters";
+}
+
+std::string networkCard(std::uint32_t n)
+{
+    return "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\" + std::to_string(n);
+}
+
+// A store whose group commit fails, as when the disk is full.
+class FailingStore : public velnet::registry::FileRegistry
+{
+public:
+    using FileRegistry::FileRegistry;
+    Status commitGroup() override
+    {
+        FileRegistry::abandonGroup();
+        return Status::IoError;
+    }
+};
+
+} // namespace
+
+// --- The three modes, whole stores compared --------------------------------------
+
+TEST(SaveGolden, EachModeWritesAndDeletesItsValues)
+{
+    TestStore store(fixtureText("save-modes.reg"));
+    GTestResponder responder;
+    load(store);
+    EXPECT_TRUE(ConfigSaver(store.registry()).save());
+    expectStoreEquals(store, "save-modes.expected.reg");
+    EXPECT_EQ(store.registry().rewriteCount(), 1);
+}
+
+TEST(SaveGolden, StandAloneAdaptersLoseTheirFailoverValues)
+{
+    TestStore store(fixtureText("save-standalone.reg"));
+    GTestResponder responder;
+    load(store);
+    EXPECT_TRUE(ConfigSaver(store.registry()).save());
+    expectStoreEquals(store, "save-standalone.expected.reg");
+}
+
+TEST(SaveGolden, MissingKeysSkipWhatTheirMessagesSay)
+{
+    TestStore store(fixtureText("save-failures.reg"));
+    GTestResponder responder;
+    load(store);
+    ASSERT_EQ(store.registry().deleteKey(Root::LocalMachine, parameters(0)), Status::Success);
+    const std::string before = store.text();
+    // Nothing reaches the file while the save runs: a crash at any box
+    // leaves the old configuration whole.
+    for (const char* text : {kParametersMissing, kNetworkCardMissing, kNetworkCardMissing}) {
+        auto box = okBox(text);
+        box.onShow = [&] { EXPECT_EQ(store.text(), before); };
+        responder.expect(box);
+    }
+    const int rewrites = store.registry().rewriteCount();
+    EXPECT_TRUE(ConfigSaver(store.registry()).save());
+    EXPECT_EQ(store.registry().rewriteCount(), rewrites + 1);
+    expectStoreEquals(store, "save-failures.expected.reg");
+}
+
+// --- In memory ---------------------------------------------------------------------
+
+TEST(SaveRecords, AdapterNumbersAreRecomputedAndVlanOffClearsIds)
+{
+    TestStore store(fixtureText("save-modes.reg"));
+    GTestResponder responder;
+    load(store);
+    EXPECT_EQ(ETHCard[0].PRIMARYADAPTERNUMBER, 3u) << "as loaded";
+    ASSERT_TRUE(ConfigSaver(store.registry()).save());
+    EXPECT_EQ(ETHCard[0].PRIMARYADAPTERNUMBER, NO_ADAPTER);
+    EXPECT_EQ(ETHCard[0].BACKUPADAPTERNUMBER, 2u);
+    EXPECT_EQ(ETHCard[1].PRIMARYADAPTERNUMBER, 1u);
+    EXPECT_EQ(ETHCard[1].BACKUPADAPTERNUMBER, NO_ADAPTER);
+    EXPECT_EQ(ETHCard[3].VlanTable[0].VLANID, NO_ADAPTER);
+    EXPECT_EQ(ETHCard[3].VlanTable[1].VLANID, NO_ADAPTER);
+    EXPECT_EQ(ETHCard[2].VlanTable[0].VLANID, 1u) << "VLAN mode keeps its ids";
+    EXPECT_EQ(ETHCard[2].VlanTable[1].VLANID, 2u);
+}
+
+TEST(SaveRecords, EditedValuesReachEveryInstanceOfTheAdapter)
+{
+    TestStore store(fixtureText("save-modes.reg"));
+    GTestResponder responder;
+    load(store);
+    ETHCard[2].SamplingWindow = 1234;
+    setText(ETHCard[2].SelfCheckLevel, "Maximum");
+    setText(ETHCard[0].ErrorTolerance, "None");
+    ASSERT_TRUE(ConfigSaver(store.registry()).save());
+    for (const std::uint32_t n : {4u, 5u}) {
+        const auto key = store.registry().open(Root::LocalMachine, parameters(n), Access::Read);
+        EXPECT_EQ(key.queryDword("SamplingWindow"), 1234u) << n;
+        EXPECT_EQ(key.queryString("SelfCheckLevel", 20), "Maximum") << n;
+        // A text is stored with its NUL.
+        EXPECT_EQ(key.query("SelfCheckLevel", 20)->data.size(), 8u);
+    }
+    EXPECT_EQ(valueText(store, parameters(0), "ErrorTolerance"), "None");
+}
+
+// --- Roles from the relation matrix ------------------------------------------------
+
+class SaveRoles : public ::testing::Test
+{
+protected:
+    void SetUp() override { clearTables(); }
+};
+
+TEST_F(SaveRoles, RowMeansBackupColumnMeansPrimary)
+{
+    RL_INFO[4][2] = 1;
+    EXPECT_EQ(ConfigSaver::assignRole(2), Role::Primary);
+    EXPECT_EQ(ETHCard[2].BACKUPADAPTERNUMBER, 5u);
+    EXPECT_EQ(ETHCard[2].PRIMARYADAPTERNUMBER, NO_ADAPTER);
+    EXPECT_EQ(ConfigSaver::assignRole(4), Role::Backup);
+    EXPECT_EQ(ETHCard[4].PRIMARYADAPTERNUMBER, 3u);
+    EXPECT_EQ(ETHCard[4].BACKUPADAPTERNUMBER, NO_ADAPTER);
+    ETHCard[7].PRIMARYADAPTERNUMBER = 3;
+    EXPECT_EQ(ConfigSaver::assignRole(7), Role::StandAlone);
+    EXPECT_EQ(ETHCard[7].PRIMARYADAPTERNUMBER, NO_ADAPTER);
+    EXPECT_EQ(ETHCard[7].BACKUPADAPTERNUMBER, NO_ADAPTER);
+}
+
+TEST_F(SaveRoles, LowestMarkWinsAndBackupOutranksALaterPrimaryMark)
+{
+    RL_INFO[3][9] = 1;
+    RL_INFO[3][6] = 1;
+    RL_INFO[8][3] = 1; // index 3 is also the primary of index 8
+    EXPECT_EQ(ConfigSaver::assignRole(3), Role::Backup);
+    EXPECT_EQ(ETHCard[3].PRIMARYADAPTERNUMBER, 7u);
+    RL_INFO[0][3] = 1; // ... and of index 0, which is looked at first
+    EXPECT_EQ(ConfigSaver::assignRole(3), Role::Primary);
+    EXPECT_EQ(ETHCard[3].BACKUPADAPTERNUMBER, 1u);
+}
+
+// --- Failures ----------------------------------------------------------------------
+
+TEST(SaveFailures, PlainAdapterWithoutParametersIsSkippedAlone)
+{
+    HiveBuilder hive;
+    hive.key("SOFTWARE\\Corvane").key("SYSTEM\\CurrentControlSet\\Services\\vxsrvnt");
+    hive.instance(0, 1).dword("Vlan_op", 0).networkCard(0);
+    hive.instance(1, 2).dword("Vlan_op", 0).networkCard(1);
+    TestStore store(hive.str());
+    GTestResponder responder;
+    load(store);
+    ASSERT_EQ(store.registry().deleteKey(Root::LocalMachine, parameters(0)), Status::Success);
+    responder.expect(okBox(kParametersMissing));
+    EXPECT_TRUE(ConfigSaver(store.registry()).save());
+    EXPECT_EQ(valueText(store, networkCard(0), "Title"), "<missing>");
+    EXPECT_EQ(valueText(store, networkCard(1), "Title"), "[1] Corvane Velnet XL Server : VX410");
+    EXPECT_EQ(valueText(store, "SOFTWARE\\Corvane", "PromptForReboot"), "YES");
+}
+
+TEST(SaveFailures, StoreThatCannotBeWrittenKeepsTheDialogOpen)
+{
+    velnet::test::TempDir dir;
+    const std::string file = dir.file("registry.reg");
+    const std::string original = fixtureText("save-modes.reg");
+    velnet::test::writeFile(file, original);
+    FailingStore store(file);
+    GTestResponder responder;
+    ASSERT_EQ(ConfigLoader(store).load(), LoadResult::Loaded);
+    ScriptedResponder::Expectation box;
+    box.text = "The configuration could not be saved; the registry is unchanged.";
+    box.caption = "nicsetup";
+    box.buttons = Buttons::Ok;
+    box.icon = Icon::Error;
+    responder.expect(box);
+    EXPECT_FALSE(ConfigSaver(store).save());
+    EXPECT_EQ(velnet::test::readFile(file), original);
+    EXPECT_EQ(store.rewriteCount(), 0);
+    // What the store shows afterwards is the file, not the abandoned writes.
+    const auto key = store.open(Root::LocalMachine, networkCard(0), Access::Read);
+    EXPECT_EQ(key.queryString("Title", 100), "old title 0");
+}

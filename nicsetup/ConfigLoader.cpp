@@ -74,8 +74,11 @@ LoadResult ConfigLoader::load()
         tell(kNoService);
         return LoadResult::ServiceKeyMissing;
     }
+    // The full-access open of the service key has shown that the store can be
+    // written, and access is the same for every key of it: the instance keys,
+    // which the load only reads, are opened for reading, which is cheaper.
     for (std::uint32_t n = 0; n < MAX_INSTANCES; ++n) {
-        const Key key = registry_.open(Root::LocalMachine, parametersPath(n), Access::Full);
+        const Key key = registry_.open(Root::LocalMachine, parametersPath(n), Access::Read);
         if (key)
             loadInstance(n, key);
     }

@@ -24,7 +24,8 @@ enum class LoadResult
 //     registry corrupted!!!" and returns ServiceKeyMissing, and the program
 //     must end without showing its dialog;
 //   - scans the instance keys ...\Services\vxsrvnt<N>\Parameters, N = 0..799
-//     ascending, into the record of each instance's ADAPTERNUMBER.
+//     ascending, into the record of each instance's ADAPTERNUMBER; an absent
+//     instance key is passed over without a message.
 //
 // A missing ACD or failover value shows its message box (OK button, captioned
 // PROGRAM_NAME) and the load goes on, so one damaged key can show several

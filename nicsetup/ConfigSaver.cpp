@@ -63,7 +63,7 @@ void deleteIfExists(Key& key, const char* name)
         key.deleteValue(name);
 }
 
-void setText(Key& key, const char* name, const char (&field)[TEXT_FIELD_SIZE])
+void setTextValue(Key& key, const char* name, const char (&field)[TEXT_FIELD_SIZE])
 {
     key.setString(name, textOf(field));
 }
@@ -90,10 +90,10 @@ void writeFailover(Key& key, const CARD_INFO& card)
     key.setDword("FailureCount", card.FailureCount);
     key.setDword("PRIMARYADAPTERNUMBER", card.PRIMARYADAPTERNUMBER);
     deleteIfExists(key, "BACKUPADAPTERNUMBER");
-    setText(key, "PreferredNic", card.PreferredNic);
-    setText(key, "AlternateNicChecking", card.AlternateNicChecking);
-    setText(key, "NicDiagnosticPackets", card.NicDiagnosticPackets);
-    setText(key, "NicSwitchForever", card.NicSwitchForever);
+    setTextValue(key, "PreferredNic", card.PreferredNic);
+    setTextValue(key, "AlternateNicChecking", card.AlternateNicChecking);
+    setTextValue(key, "NicDiagnosticPackets", card.NicDiagnosticPackets);
+    setTextValue(key, "NicSwitchForever", card.NicSwitchForever);
 }
 
 void writeBackupNumber(Key& key, const CARD_INFO& card)
@@ -117,8 +117,8 @@ void writeAcd(Key& key, const CARD_INFO& card)
     key.setDword("SamplingWindow", card.SamplingWindow);
     key.setDword("SamplingRatio", card.SamplingRatio);
     key.setDword("AlertType", card.AlertType);
-    setText(key, "SelfCheckLevel", card.SelfCheckLevel);
-    setText(key, "ErrorTolerance", card.ErrorTolerance);
+    setTextValue(key, "SelfCheckLevel", card.SelfCheckLevel);
+    setTextValue(key, "ErrorTolerance", card.ErrorTolerance);
 }
 
 // VLAN-off mode: the entry's instance loses its VLAN identifier.
@@ -148,8 +148,8 @@ void writeVlanOn(Key& key, Key& netCard, const CARD_INFO& card, const VlanEntry&
     else
         deleteIfExists(key, "BACKUPADAPTERNUMBER");
     writeAcd(key, card);
-    setText(key, "VLAN_NAME", entry.VLAN_NAME);
-    setText(key, "Network_Address", entry.Network_Address);
+    setTextValue(key, "VLAN_NAME", entry.VLAN_NAME);
+    setTextValue(key, "Network_Address", entry.Network_Address);
     const std::string_view vlan = textOf(entry.VLAN_NAME);
     setLabels(netCard, title(kTitleServer, entry.InstanceNumber, vlan),
               describeCard(kDescriptionVlan, card, vlan));

@@ -84,14 +84,12 @@ std::int32_t AdapterLibrary::select(std::int32_t index, std::string& message)
         if (!driverStep(index, message))
             return 0;
         state_.selectedIndex = index;
-        selectedIndexCopy_ = index;
         selectedCardNumber_ = record->cardNumber;
     } else {
         state_.selectedIndex = index;
         currentLibraryName_ = record->libraryName;
         if (!loadLibrary(record->libraryName))
             return 0;
-        selectedIndexCopy_ = index;
         selectedCardNumber_ = record->cardNumber;
         if (!driverStep(index, message))
             return 0;

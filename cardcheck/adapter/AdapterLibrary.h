@@ -173,7 +173,6 @@ private:
 
     BindingState& state_;
     EntryPoints entries_;
-    std::int32_t selectedIndexCopy_ = 0;
     std::string currentLibraryName_;
     std::int32_t selectedCardNumber_ = 0;
     velnet::platform::DynamicLibrary library_;

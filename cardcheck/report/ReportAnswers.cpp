@@ -63,6 +63,11 @@ void ReportAnswers::setValue(int index, const std::string& text)
     answers_.at(static_cast<std::size_t>(index)).value = text;
 }
 
+bool ReportAnswers::isRequired(int index)
+{
+    return index != ContactEmail && index != CaseNumber;
+}
+
 ReportAnswers& reportAnswers()
 {
     static ReportAnswers answers;

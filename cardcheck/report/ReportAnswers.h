@@ -65,6 +65,9 @@ public:
     // Sets a value without touching the modified flag (defaults, restoring).
     void setValue(int index, const std::string& text);
 
+    // Whether the wizard refuses to go on while the answer is empty.
+    static bool isRequired(int index);
+
     // Back to the state at program start.
     void reset();
 

@@ -305,6 +305,9 @@ void SystemInfo::writeNtSystemReport(std::string& out) const
 
 void SystemInfo::writeDriverVersionBlock(std::string& out, const std::string& driverFile) const
 {
+    // Without a system folder (not Windows) there is no driver file to describe.
+    if (env_.systemDirectory.empty())
+        return;
     const std::string path = joinPath(env_.systemDirectory, driverFile);
     const auto version = FileVersion::query(path);
     if (!version)

@@ -27,7 +27,7 @@ public:
     {
         // Folder of the system-report tool's output file.
         std::string currentDirectory = ".";
-        // Folder that holds the Windows driver files.
+        // Folder that holds the Windows driver files; none on other systems.
         std::string systemDirectory;
         // Root of the Linux file system tree that the Linux summary reads.
         std::string linuxRoot = "/";

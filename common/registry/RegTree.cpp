@@ -78,13 +78,18 @@ std::vector<std::string_view> splitKeyPath(std::string_view path)
     return parts;
 }
 
+// Walks the path in place: lookups are the store's most frequent operation.
 RegNode* RegTree::find(Root r, std::string_view path) const
 {
     RegNode* node = roots_[static_cast<std::size_t>(r)].get();
-    for (std::string_view part : splitKeyPath(path)) {
-        node = node->child(part);
-        if (!node)
-            return nullptr;
+    std::size_t start = 0;
+    while (node && start <= path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start)
+            node = node->child(path.substr(start, end - start));
+        start = end + 1;
     }
     return node;
 }

@@ -2,10 +2,13 @@
 
 #include "GTestResponder.h"
 #include "TempDir.h"
+#include "adapter/AdapterLibrary.h"
 #include "platform/OsVersion.h"
 #include "registry/FileRegistry.h"
 #include "report/ReportAnswers.h"
+#include "report/SelectedNic.h"
 #include "report/SystemInfo.h"
+#include "sheet/StartupWorker.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -114,9 +117,13 @@ TEST(ReportWriter, GoldenReport)
 {
     ReportAnswers answers;
     answerEverything(answers);
-    auto sources = detailSources({{"Node Address", "00:A0:C9:12:34:56"},
-                                  {"Interrupt", "11"},
-                                  {"I/O Base Address", "0xFF80"}});
+    // The NIC of a scenario, found and selected as at start-up.
+    ::setenv("NICPORT_SCENARIO", velnet::test::fixturePath("report/report-nic.json").c_str(), 1);
+    std::string error;
+    ASSERT_EQ(cardcheck::StartupWorker::run(error, false), 1) << error;
+    ReportWriter::Sources sources;
+    sources.date = fixedDate();
+    cardcheck::describeSelectedNic(sources);
     // The system section of the Windows 95 store fixture.
     TempDir dir;
     std::filesystem::copy_file(velnet::test::fixturePath("report/win95.reg"),
@@ -124,13 +131,14 @@ TEST(ReportWriter, GoldenReport)
     ::setenv("VELNET_REGISTRY", dir.file("store.reg").c_str(), 1);
     velnet::registry::FileRegistry registry(dir.file("store.reg"));
     velnet::platform::FakeOsVersion os(velnet::platform::OsKind::Windows95);
-    cardcheck::SystemInfo::Environment env;
-    env.systemDirectory = dir.path();
-    cardcheck::SystemInfo info(registry, os, env);
+    cardcheck::SystemInfo info(registry, os);
     sources.systemSection = [&](std::string& out) { info.writeSystemSection(out); };
 
-    ASSERT_EQ(ReportWriter::write(dir.file("vxreport.txt"), answers, sources),
-              ReportWriter::Result::Written);
+    const auto result = ReportWriter::write(dir.file("vxreport.txt"), answers, sources);
+    cardcheck::theAdapterLibrary()->putDriversBack();
+    cardcheck::destroyAdapterLibrary();
+    ::unsetenv("NICPORT_SCENARIO");
+    ASSERT_EQ(result, ReportWriter::Result::Written);
     const auto got = lines(velnet::test::readFile(dir.file("vxreport.txt")));
     const auto want =
         lines(velnet::test::readFile(velnet::test::fixturePath("report/golden-report.txt")));

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "report/CWizardPage.h"
+
+#include <memory>
+
+namespace Ui {
+class CCustomerInfoDlg;
+}
+
+namespace cardcheck {
+
+// The wizard page that asks who the customer is.
+class CCustomerInfoDlg : public CWizardPage
+{
+    Q_OBJECT
+
+public:
+    CCustomerInfoDlg(SheetContext& context, CWizardPage* previous, QWidget* parent = nullptr);
+    ~CCustomerInfoDlg() override;
+
+    std::vector<ContextHelp::Entry> helpTable() const override;
+
+protected:
+    CWizardPage* createNextPage() override;
+
+private:
+    std::unique_ptr<Ui::CCustomerInfoDlg> ui_;
+};
+
+} // namespace cardcheck

@@ -1,0 +1,47 @@
+#include "report/CReportIntroDlg.h"
+
+#include "platform/OsVersion.h"
+#include "report/CCustomerInfoDlg.h"
+#include "report/ReportAnswers.h"
+#include "report/SystemInfo.h"
+#include "sheet/PictureWindow.h"
+#include "ui_CReportIntroDlg.h"
+
+#include <QApplication>
+#include <QFile>
+
+namespace cardcheck {
+
+namespace {
+constexpr int kBugPictureControl = 1048;
+}
+
+CReportIntroDlg::CReportIntroDlg(SheetContext& context, QWidget* parent)
+    : CWizardPage(context, nullptr, parent), ui_(std::make_unique<Ui::CReportIntroDlg>())
+{
+    ui_->setupUi(this);
+    attachBugPicture(this);
+    ui_->backButton->setEnabled(false);
+    SystemInfo(context_.registry, velnet::platform::osVersion()).fillOwnerDefaults(reportAnswers());
+    setUpPage(nullptr, ui_->nextButton, ui_->cancelButton);
+}
+
+CReportIntroDlg::~CReportIntroDlg() = default;
+
+void CReportIntroDlg::attachBugPicture(QWidget* page)
+{
+    const QString base = QStringLiteral(":/cardcheck/report/images/bug137");
+    const bool hiDpi = qApp && qApp->devicePixelRatio() > 1.0;
+    QImage bitmap(base + (hiDpi ? QStringLiteral("@2x.png") : QStringLiteral(".png")));
+    if (hiDpi)
+        bitmap.setDevicePixelRatio(2.0);
+    if (PictureWindow* picture = PictureWindow::fromImage(bitmap))
+        picture->attach(page, kBugPictureControl);
+}
+
+CWizardPage* CReportIntroDlg::createNextPage()
+{
+    return new CCustomerInfoDlg(context_, this, parentWidget());
+}
+
+} // namespace cardcheck

@@ -1,0 +1,44 @@
+#include "report/CReportSavedDlg.h"
+
+#include "platform/ProcessLauncher.h"
+#include "report/ReportWriter.h"
+#include "sheet/ContextHelp.h"
+#include "sheet/StringTable.h"
+#include "ui_CReportSavedDlg.h"
+
+#include <fstream>
+
+namespace cardcheck {
+
+CReportSavedDlg::CReportSavedDlg(SheetContext& context, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CReportSavedDlg>())
+{
+    ui_->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    help_ = new ContextHelp(this, helpTable(), context.help);
+    ui_->reportPath->setText(QString::fromStdString(ReportWriter::reportPath()));
+    ui_->addressText->setText(QString::fromStdString(addressText()));
+    connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui_->viewReportButton, &QPushButton::clicked, this, &CReportSavedDlg::OnViewReport);
+}
+
+CReportSavedDlg::~CReportSavedDlg() = default;
+
+std::string CReportSavedDlg::addressText()
+{
+    std::string text = StringTable::load(ids::SupportAddresses);
+    std::ifstream in(kAddressFile, std::ios::binary);
+    if (!in)
+        return text;
+    std::string bytes(kAddressFileLimit, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes.empty() ? text : bytes;
+}
+
+void CReportSavedDlg::OnViewReport()
+{
+    velnet::platform::processLauncher().openInTextEditor(ReportWriter::reportPath());
+}
+
+} // namespace cardcheck

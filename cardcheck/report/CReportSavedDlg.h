@@ -1,0 +1,43 @@
+#pragma once
+
+#include "sheet/ContextHelp.h"
+#include "sheet/SheetContext.h"
+
+#include <QDialog>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class CReportSavedDlg;
+}
+
+namespace cardcheck {
+
+// Tells the user where the report was saved and where to send it; "View
+// Report..." opens the report in the desktop's text editor.
+class CReportSavedDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The file in the current folder that may replace the built-in addresses.
+    static constexpr const char* kAddressFile = "vxvaraddr.txt";
+    static constexpr std::size_t kAddressFileLimit = 1024;
+
+    explicit CReportSavedDlg(SheetContext& context, QWidget* parent = nullptr);
+    ~CReportSavedDlg() override;
+
+    static std::vector<ContextHelp::Entry> helpTable() { return {{1066, 0x60490}}; }
+
+    // The support addresses: the first 1024 bytes of "vxvaraddr.txt" when it
+    // holds any, otherwise the built-in text.
+    static std::string addressText();
+
+private:
+    void OnViewReport();
+
+    std::unique_ptr<Ui::CReportSavedDlg> ui_;
+    ContextHelp* help_;
+};
+
+} // namespace cardcheck

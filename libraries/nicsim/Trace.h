@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace nicsim {
+
+// Appends one line to the file NICPORT_TRACE names (nothing without it), so
+// that a test can see which calls reached a library and when it was loaded
+// and unloaded.
+void trace(const std::string& line);
+
+} // namespace nicsim

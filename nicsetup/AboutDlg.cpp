@@ -1,0 +1,17 @@
+#include "AboutDlg.h"
+
+#include "Images.h"
+#include "ui_AboutDlg.h"
+
+namespace velnet::nicsetup {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>())
+{
+    ui_->setupUi(this);
+    ui_->icon->setPixmap(Images::icon().pixmap(QSize(32, 32)));
+    ui_->icon->setProperty("controlId", Images::IDR_MAINFRAME);
+}
+
+CAboutDlg::~CAboutDlg() = default;
+
+} // namespace velnet::nicsetup

@@ -1,0 +1,25 @@
+#include "ProgramName.h"
+#include "Servcfg.h"
+#include "platform/QtHelpViewer.h"
+#include "registry/FileRegistry.h"
+#include "ui/QtMessagePresenter.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(velnet::nicsetup::PROGRAM_NAME);
+
+    velnet::ui::QtMessagePresenter presenter;
+    velnet::ui::setMessagePresenter(&presenter);
+    velnet::registry::FileRegistry registry(velnet::registry::FileRegistry::defaultPath());
+    velnet::platform::QtHelpViewer help;
+
+    using velnet::nicsetup::theApp;
+    theApp.setRegistry(&registry);
+    theApp.setHelpViewer(&help);
+    const int status = theApp.InitInstance();
+    velnet::ui::setMessagePresenter(nullptr);
+    return status;
+}

@@ -1,0 +1,67 @@
+#include "AdapterTestSupport.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+
+namespace cardcheck::test {
+
+velnet::ui::ScriptedResponder::Expectation programBox(std::string text,
+                                                      std::optional<velnet::ui::Icon> icon)
+{
+    velnet::ui::ScriptedResponder::Expectation box;
+    box.text = std::move(text);
+    box.caption = "Corvane NIC Diagnostics  v1.0";
+    box.buttons = velnet::ui::Buttons::Ok;
+    box.icon = icon;
+    return box;
+}
+
+void AdapterTest::TearDown()
+{
+    adapter_.reset();
+    discovery_ = Discovery();
+    ::unsetenv("NICPORT_SCENARIO");
+    ::unsetenv("NICPORT_TRACE");
+}
+
+void AdapterTest::useScenario(const std::string& fixture)
+{
+    ::setenv("NICPORT_SCENARIO", velnet::test::fixturePath("cardcheck/" + fixture).c_str(), 1);
+    tracePath_ = temp_.file("trace.txt");
+    ::setenv("NICPORT_TRACE", tracePath_.c_str(), 1);
+}
+
+void AdapterTest::useScenarioText(const std::string& json)
+{
+    const std::string path = temp_.file("scenario.json");
+    velnet::test::writeFile(path, json);
+    ::setenv("NICPORT_SCENARIO", path.c_str(), 1);
+    tracePath_ = temp_.file("trace.txt");
+    ::setenv("NICPORT_TRACE", tracePath_.c_str(), 1);
+}
+
+std::int32_t AdapterTest::discover(std::string& error)
+{
+    const std::int32_t n = discovery_.Discover(error);
+    if (n > 0)
+        adapter_ = std::make_unique<AdapterLibrary>(std::move(discovery_), state_);
+    return n;
+}
+
+std::vector<std::string> AdapterTest::trace() const
+{
+    std::vector<std::string> lines;
+    std::istringstream in(velnet::test::readFile(tracePath_));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+long AdapterTest::traced(const std::string& line) const
+{
+    const auto lines = trace();
+    return std::count(lines.begin(), lines.end(), line);
+}
+
+} // namespace cardcheck::test

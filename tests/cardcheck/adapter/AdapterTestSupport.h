@@ -1,0 +1,51 @@
+#pragma once
+
+#include "AdapterLibrary.h"
+#include "Discovery.h"
+#include "TempDir.h"
+#include "ui/ScriptedResponder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cardcheck::test {
+
+// A message box of the program: its text, the program's title as caption,
+// an OK button and, when given, the icon.
+velnet::ui::ScriptedResponder::Expectation
+programBox(std::string text, std::optional<velnet::ui::Icon> icon = std::nullopt);
+
+// Runs the real libraries of lib/velnet on a scenario: sets NICPORT_SCENARIO
+// and a trace file of the test's own, and removes both afterwards.
+class AdapterTest : public ::testing::Test
+{
+protected:
+    void TearDown() override;
+
+    // A scenario of tests/fixtures/cardcheck/.
+    void useScenario(const std::string& fixture);
+    // A scenario written for this test.
+    void useScenarioText(const std::string& json);
+
+    // Discovery, then the AdapterLibrary made from it (when n > 0).
+    std::int32_t discover(std::string& error);
+    AdapterLibrary& adapter() { return *adapter_; }
+    void destroy() { adapter_.reset(); }
+
+    // The lines the libraries traced so far.
+    std::vector<std::string> trace() const;
+    // How many traced lines equal `line`.
+    long traced(const std::string& line) const;
+
+    velnet::test::TempDir temp_;
+    BindingState state_;
+    std::unique_ptr<AdapterLibrary> adapter_;
+    Discovery discovery_;
+    std::string tracePath_;
+};
+
+} // namespace cardcheck::test

@@ -1,0 +1,507 @@
+#include "ServcfgDlg.h"
+
+#include "AboutDlg.h"
+#include "ConfigLoader.h"
+#include "DialogDriver.h"
+#include "HiveTestSupport.h"
+#include "QtTestResponder.h"
+#include "Servcfg.h"
+#include "Tables.h"
+#include "platform/FakeHelpViewer.h"
+#include "platform/HelpFile.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest/QtTest>
+#include <memory>
+
+using namespace velnet::nicsetup;
+using velnet::nicsetup::test::doubleClickBelowRows;
+using velnet::nicsetup::test::doubleClickRow;
+using velnet::nicsetup::test::fixtureText;
+using velnet::nicsetup::test::HiveBuilder;
+using velnet::nicsetup::test::onModal;
+using velnet::nicsetup::test::rowTexts;
+using velnet::nicsetup::test::selectedRow;
+using velnet::nicsetup::test::TestStore;
+using velnet::nicsetup::test::visibleTopLevels;
+using velnet::platform::FakeHelpViewer;
+using velnet::registry::Access;
+using velnet::registry::Root;
+using velnet::test::QtTestResponder;
+using velnet::ui::Answer;
+using velnet::ui::Buttons;
+using velnet::ui::Icon;
+using velnet::ui::ScriptedResponder;
+
+namespace {
+
+const char* const kSaveQuestion = "Save Changes Before Exiting ?";
+
+ScriptedResponder::Expectation saveQuestion(Answer answer)
+{
+    ScriptedResponder::Expectation e;
+    e.text = kSaveQuestion;
+    e.caption = "nicsetup";
+    e.buttons = Buttons::YesNoCancel;
+    e.answer = answer;
+    return e;
+}
+
+std::string parameters(int n)
+{
+    return "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt" + std::to_string(n) + "\\Parameters";
+}
+
+std::string valueText(TestStore& store, const std::string& path, const char* name)
+{
+    const auto key = store.registry().open(Root::LocalMachine, path, Access::Read);
+    return key.queryString(name, 1000).value_or("<missing>");
+}
+
+std::optional<std::uint32_t> valueDword(TestStore& store, const std::string& path, const char* name)
+{
+    return store.registry().open(Root::LocalMachine, path, Access::Read).queryDword(name);
+}
+
+QTreeWidget* list(QWidget* dlg)
+{
+    return dlg->findChild<QTreeWidget*>("ftols");
+}
+
+QComboBox* combo(QWidget* dlg)
+{
+    return dlg->findChild<QComboBox*>("card");
+}
+
+QPushButton* button(QWidget* dlg, const char* name)
+{
+    return dlg->findChild<QPushButton*>(name);
+}
+
+// Types a new value into the numeric editor and confirms it.
+void typeAndConfirm(QDialog* editor, const QString& text)
+{
+    auto* edit = editor->findChild<QLineEdit*>("ftolval");
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
+    QTest::mouseClick(button(editor, "ok"), Qt::LeftButton);
+}
+
+// Reports whether any window was shown while it lived.
+class ShowWatcher : public QObject
+{
+public:
+    ShowWatcher() { qApp->installEventFilter(this); }
+    ~ShowWatcher() override { qApp->removeEventFilter(this); }
+    QStringList shown;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow())
+            shown << watched->metaObject()->className();
+        return false;
+    }
+};
+
+} // namespace
+
+class ServcfgDlgTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestStore> store_;
+    FakeHelpViewer help_;
+    std::string before_;
+
+    // Loads the dialog fixture, as start-up does, and opens the main dialog.
+    std::unique_ptr<CServcfgDlg> openDialog(const std::string& hive)
+    {
+        store_ = std::make_unique<TestStore>(hive);
+        theApp.setRegistry(&store_->registry());
+        before_ = store_->text();
+        if (ConfigLoader(store_->registry()).load() != LoadResult::Loaded)
+            return nullptr;
+        auto dlg = std::make_unique<CServcfgDlg>();
+        dlg->show();
+        if (!QTest::qWaitForWindowActive(dlg.get()))
+            return nullptr;
+        return dlg;
+    }
+
+    // Changes Sampling Window of the NIC shown to `value` with the numeric editor.
+    void editSamplingWindow(CServcfgDlg* dlg, const QString& value)
+    {
+        onModal("FTOLCONS", [value](QDialog* editor) { typeAndConfirm(editor, value); });
+        doubleClickRow(list(dlg), 1);
+    }
+
+    bool storeUnchanged() const { return store_->text() == before_; }
+
+private slots:
+    void initTestCase()
+    {
+        theApp.setHelpViewer(&help_);
+        theApp.setHelpFile("/opt/velnet/bin/nicsetup.hlp");
+    }
+
+    void init() { help_.clear(); }
+
+    void cleanup()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY2(visibleTopLevels().isEmpty(), qPrintable(visibleTopLevels().join(", ")));
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+        theApp.setRegistry(nullptr);
+        store_.reset();
+    }
+
+    void theRoadFromStartToSave()
+    {
+        store_ = std::make_unique<TestStore>(fixtureText("dialog.reg"));
+        theApp.setRegistry(&store_->registry());
+        QtTestResponder responder;
+        responder.expect(saveQuestion(Answer::Yes));
+        bool walked = false;
+        onModal("CServcfgDlg", [&](QDialog* dlg) {
+            // The third entry is adapter 2, the NIC with the VLANs Red and Blue.
+            QComboBox* card = combo(dlg);
+            card->setFocus();
+            QTest::keyClick(card, Qt::Key_Down);
+            QTest::keyClick(card, Qt::Key_Down);
+            QVERIFY(card->currentText().startsWith("2. "));
+            QCOMPARE(rowTexts(list(dlg))[1], QString("Sampling Window=2000"));
+
+            onModal("FTOLCONS", [](QDialog* editor) { typeAndConfirm(editor, "500"); });
+            doubleClickRow(list(dlg), 1);
+            QCOMPARE(rowTexts(list(dlg))[1], QString("Sampling Window=500"));
+            QCOMPARE(ETHCard[1].SamplingWindow, 500u);
+            walked = true;
+            QTest::mouseClick(button(dlg, "initExit"), Qt::LeftButton);
+        });
+        QCOMPARE(theApp.InitInstance(), 0);
+        QVERIFY(walked);
+        QVERIFY(responder.verify());
+
+        TestStore& s = *store_;
+        QCOMPARE(valueDword(s, parameters(1), "SamplingWindow"), std::optional<std::uint32_t>(500));
+        QCOMPARE(valueDword(s, parameters(2), "SamplingWindow"), std::optional<std::uint32_t>(500));
+        QCOMPARE(valueDword(s, parameters(0), "SamplingWindow"),
+                 std::optional<std::uint32_t>(1000));
+        const std::string cards = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\";
+        QCOMPARE(valueText(s, cards + "1", "Title"),
+                 std::string("[1] Corvane Velnet XL Server: Red"));
+        QCOMPARE(valueText(s, cards + "2", "Title"),
+                 std::string("[2] Corvane Velnet XL Server: Blue"));
+        QCOMPARE(valueText(s, cards + "2", "Description"),
+                 std::string("(VX410) Bus:1 Slot 4 Vlan:Blue"));
+        QCOMPARE(valueText(s, "SOFTWARE\\Corvane", "PromptForReboot"), std::string("YES"));
+    }
+
+    void noServiceKeyEndsWithoutAWindow()
+    {
+        store_ = std::make_unique<TestStore>(
+            HiveBuilder().instance(0, 1).key("SOFTWARE\\Corvane").str());
+        theApp.setRegistry(&store_->registry());
+        ScriptedResponder::Expectation e;
+        e.text = "Could not find any Velnet NIC's or registry corrupted!!!";
+        e.caption = "nicsetup";
+        e.buttons = Buttons::Ok;
+        QtTestResponder responder;
+        responder.expect(e);
+        ShowWatcher watcher;
+        QCOMPARE(theApp.InitInstance(), 1);
+        QVERIFY(responder.verify());
+        QCOMPARE(watcher.shown, QStringList());
+    }
+
+    void controlsAndTexts()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QCOMPARE(dlg->windowTitle(), QString("Autocure Driver (ACD) Configuration"));
+        QCOMPARE(dlg->findChild<QLabel*>("nicsLabel")->text(), QString("NICs Detected:"));
+        QCOMPARE(dlg->findChild<QLabel*>("hint")->text(),
+                 QString("Double-click a parameter to change its value."));
+        QCOMPARE(button(dlg.get(), "help")->text(), QString("&Help"));
+        QCOMPARE(button(dlg.get(), "initExit")->text(), QString("&OK"));
+        QCOMPARE(button(dlg.get(), "cancel")->text(), QString("&Cancel"));
+        QVERIFY(!dlg->findChild<QLabel*>("picture")->pixmap().isNull());
+        QVERIFY(!dlg->windowIcon().isNull());
+        QCOMPARE(list(dlg.get())->headerItem()->text(0), QString("Parameters"));
+        QCOMPARE(list(dlg.get())->headerItem()->text(1), QString("Values"));
+        dlg->close();
+    }
+
+    void nicsSortAsTextAndKeepTheirAdapter()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QComboBox* card = combo(dlg.get());
+        QStringList labels;
+        QList<unsigned> adapters;
+        for (int i = 0; i < card->count(); ++i) {
+            labels << card->itemText(i);
+            adapters << card->itemData(i).toUInt();
+        }
+        QCOMPARE(labels,
+                 (QStringList{"1. Fast Velnet Server NIC [02:56:4E:00:00:01]  Slot 9  Bus 0",
+                              "10. Fast Velnet Server NIC [Run vxtest]  Slot 3  Bus 2",
+                              "2. Fast Velnet Server NIC [short-mac]  Slot 4  Bus 1"}));
+        QCOMPARE(adapters, (QList<unsigned>{0, 9, 1}));
+
+        // The first entry is shown; its AlertType 9 has no text.
+        QCOMPARE(card->currentIndex(), 0);
+        QCOMPARE(rowTexts(list(dlg.get())),
+                 (QStringList{"Self Check Level=basic", "Sampling Window=1000",
+                              "Sampling Ratio =10", "Error Tolerance=Medium", "Alert Type="}));
+        QCOMPARE(selectedRow(list(dlg.get())), 0);
+
+        // Choosing "10." shows adapter 10, not the second adapter.
+        card->setFocus();
+        QTest::keyClick(card, Qt::Key_Down);
+        QCOMPARE(
+            rowTexts(list(dlg.get())),
+            (QStringList{"Self Check Level=Enhanced", "Sampling Window=100", "Sampling Ratio =5",
+                         "Error Tolerance=High", "Alert Type=Information/Warning/Error"}));
+        QTest::keyClick(card, Qt::Key_Down);
+        QCOMPARE(rowTexts(list(dlg.get()))[1], QString("Sampling Window=2000"));
+        QCOMPARE(rowTexts(list(dlg.get()))[4], QString("Alert Type=Off"));
+        dlg->close();
+    }
+
+    void confirmingTheSameValueLeavesOkSilent()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QtTestResponder responder; // no box may appear
+        editSamplingWindow(dlg.get(), "1000");
+        onModal("ftolconsx",
+                [](QDialog* editor) { QTest::mouseClick(button(editor, "ok"), Qt::LeftButton); });
+        doubleClickRow(list(dlg.get()), 0);
+        // The choice editor stored "Basic" for "basic": a different text.
+        QCOMPARE(textOf(ETHCard[0].SelfCheckLevel), "Basic");
+        QVERIFY(dlg->isModified());
+        dlg->close();
+
+        dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        editSamplingWindow(dlg.get(), "1000");
+        onModal("Alert",
+                [](QDialog* editor) { QTest::mouseClick(button(editor, "ok"), Qt::LeftButton); });
+        doubleClickRow(list(dlg.get()), 4);
+        QVERIFY(!dlg->isModified());
+        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+        QVERIFY(storeUnchanged());
+    }
+
+    void afterAnEditTheSameRowStaysSelectedAndFocused()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        onModal("FTOLCONS", [](QDialog* editor) { typeAndConfirm(editor, "55"); });
+        doubleClickRow(list(dlg.get()), 2);
+        QCOMPARE(rowTexts(list(dlg.get()))[2], QString("Sampling Ratio =55"));
+        QCOMPARE(selectedRow(list(dlg.get())), 2);
+        QCOMPARE(list(dlg.get())->currentIndex().row(), 2);
+        QCOMPARE(dlg->focusWidget(), list(dlg.get()));
+        QVERIFY(dlg->isModified());
+
+        // A cancelled editor changes nothing, and the row is still the one.
+        onModal("FTOLCONS", [](QDialog* editor) {
+            QTest::keyClicks(editor->findChild<QLineEdit*>("ftolval"), "9");
+            QTest::keyClick(editor, Qt::Key_Escape);
+        });
+        doubleClickRow(list(dlg.get()), 2);
+        QCOMPARE(ETHCard[0].SamplingRatio, 55u);
+        QCOMPARE(selectedRow(list(dlg.get())), 2);
+        dlg->close();
+    }
+
+    void doubleClickWithoutARowOnlyFocusesTheList()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        list(dlg.get())->clearSelection();
+        button(dlg.get(), "cancel")->setFocus();
+        doubleClickBelowRows(list(dlg.get()));
+        QCOMPARE(QApplication::focusWidget(), list(dlg.get()));
+        QVERIFY(!dlg->isModified());
+        dlg->close();
+    }
+
+    void cancelEscAndTheCloseBoxNeverSave_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("&Cancel") << "cancel";
+        QTest::newRow("Esc") << "esc";
+        QTest::newRow("close box") << "close";
+        QTest::newRow("&OK, then No") << "no";
+    }
+
+    void cancelEscAndTheCloseBoxNeverSave()
+    {
+        QFETCH(QString, how);
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        editSamplingWindow(dlg.get(), "42");
+        QVERIFY(dlg->isModified());
+        QtTestResponder responder;
+        if (how == "cancel") {
+            QTest::mouseClick(button(dlg.get(), "cancel"), Qt::LeftButton);
+        } else if (how == "esc") {
+            QTest::keyClick(list(dlg.get()), Qt::Key_Escape);
+        } else if (how == "close") {
+            QVERIFY(dlg->close());
+        } else {
+            responder.expect(saveQuestion(Answer::No));
+            QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        }
+        QVERIFY(responder.verify());
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+        QVERIFY(storeUnchanged());
+    }
+
+    void enterAsksLikeOkAndCancelStays()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QtTestResponder responder;
+        // Not modified: Enter closes without a question, like "&OK".
+        QVERIFY(button(dlg.get(), "initExit")->isDefault());
+        editSamplingWindow(dlg.get(), "64");
+        responder.expect(saveQuestion(Answer::Cancel));
+        QTest::keyClick(list(dlg.get()), Qt::Key_Return);
+        QVERIFY(responder.verify());
+        QVERIFY(dlg->isVisible());
+        QVERIFY(storeUnchanged());
+
+        responder.expect(saveQuestion(Answer::Yes));
+        QTest::keyClick(combo(dlg.get()), Qt::Key_Enter);
+        QVERIFY(responder.verify());
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(valueDword(*store_, parameters(0), "SamplingWindow"),
+                 std::optional<std::uint32_t>(64));
+    }
+
+    void enterWithoutChangesClosesSilently()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QtTestResponder responder;
+        QTest::keyClick(list(dlg.get()), Qt::Key_Return);
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+        QVERIFY(storeUnchanged());
+    }
+
+    void aboutIsInTheContextMenu_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Shift+F10") << "shift-f10";
+        QTest::newRow("menu key") << "menu-key";
+        QTest::newRow("right click") << "right-click";
+    }
+
+    void aboutIsInTheContextMenu()
+    {
+        QFETCH(QString, how);
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QStringList entries;
+        QStringList about;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction* a : menu->actions())
+                entries << a->text() + "=" + a->data().toString();
+            onModal("CAboutDlg", [&](QDialog* box) {
+                about << box->windowTitle();
+                for (QLabel* label : box->findChildren<QLabel*>())
+                    if (!label->text().isEmpty())
+                        about << label->text();
+                about << button(box, "ok")->text();
+                QTest::mouseClick(button(box, "ok"), Qt::LeftButton);
+            });
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTreeWidget* ftols = list(dlg.get());
+        if (how == "shift-f10") {
+            QTest::keyClick(ftols, Qt::Key_F10, Qt::ShiftModifier);
+        } else if (how == "menu-key") {
+            // What the window system delivers for the menu key: a keyboard
+            // context-menu request to the focused control.
+            ftols->setFocus();
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                    ftols->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(ftols, &event);
+        } else {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                    ftols->viewport()->mapToGlobal(QPoint(20, 20)));
+            QApplication::sendEvent(ftols->viewport(), &event);
+        }
+        QTRY_COMPARE(about.size(), 4);
+        QCOMPARE(entries, QStringList{"&About Servcfg...=16"});
+        QCOMPARE(about, (QStringList{"Corvane Fast Velnet Server NIC Driver",
+                                     "Copyright (C) 2026 Corvane", "Version 1.2", "OK"}));
+        QVERIFY(dlg->isVisible());
+        dlg->close();
+    }
+
+    void helpOpensTheTopicOfTheDialog()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QTest::mouseClick(button(dlg.get(), "help"), Qt::LeftButton);
+        QTest::keyClick(list(dlg.get()), Qt::Key_F1);
+        using Request = FakeHelpViewer::Request;
+        const Request topic{
+            FakeHelpViewer::Kind::Topic, "/opt/velnet/bin/nicsetup.hlp", 0x20066, {}};
+        QCOMPARE(help_.requests().size(), std::size_t(2));
+        QVERIFY(help_.requests()[0] == topic);
+        QVERIFY(help_.requests()[1] == topic);
+        QVERIFY(dlg->isVisible());
+        dlg->close();
+
+        // The help file shipped beside the program has that topic.
+        std::string error;
+        const auto file = velnet::platform::HelpFile::load(NICSETUP_HELP_FILE, &error);
+        QVERIFY2(file, error.c_str());
+        QVERIFY(file->find(0x20066));
+        QCOMPARE(file->find(0x20066)->title, std::string("Autocure Driver (ACD) Configuration"));
+    }
+
+    void withoutNicsEverythingIsEmptyAndOkCloses()
+    {
+        auto dlg =
+            openDialog(HiveBuilder().key("SYSTEM\\CurrentControlSet\\Services\\vxsrvnt").str());
+        QVERIFY(dlg);
+        QCOMPARE(combo(dlg.get())->count(), 0);
+        QCOMPARE(list(dlg.get())->topLevelItemCount(), 0);
+        QtTestResponder responder;
+        QTest::mouseDClick(list(dlg.get())->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(!dlg->isModified());
+        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        QVERIFY(!dlg->isVisible());
+        QVERIFY(storeUnchanged());
+    }
+};
+
+QTEST_MAIN(ServcfgDlgTest)
+#include "ServcfgDlgTest.moc"

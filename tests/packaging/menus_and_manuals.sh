@@ -88,6 +88,10 @@ for page in nicsetup cardcheck regtool; do
 		printf '%s\n' "$text" | grep -q "$variable" || fail "$page(1) does not mention $variable"
 	done
 	printf '%s\n' "$text" | grep -q '/var/lib/velnet/registry.reg' || fail "$page(1) does not name the store"
+	# The examples a page refers to are installed.
+	for example in $(printf '%s\n' "$text" | grep -oE '/usr/share/doc/velnet/examples/[A-Za-z0-9_./-]*'); do
+		[ -e "$work/stage$example" ] || fail "$page(1) refers to $example, which is not installed"
+	done
 	# Paths name the installation, never the build.
 	case $text in
 	*"$BUILD_DIR"*) fail "$page(1) names the build folder" ;;

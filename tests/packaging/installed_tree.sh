@@ -153,7 +153,9 @@ wait_for() { # seconds command...: polls the command until it succeeds
 }
 display=""
 if command -v Xvfb >/dev/null 2>&1 && command -v xwininfo >/dev/null 2>&1; then
-	Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+	# -noreset: a program that starts while the server resets after the
+	# previous one left could not connect.
+	Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 	background_pids="$background_pids $!"
 	if wait_for 20 test -s "$work/display"; then
 		display=:$(cat "$work/display")
@@ -228,7 +230,7 @@ if built nicsetup; then
 	start nicsetup "$work/empty.reg"
 	if [ -n "$display" ]; then
 		wait_for 60 has_window nicsetup nicsetup ||
-			fail "installed nicsetup shows no message on a store without the service key: $(windows_of nicsetup)"
+			fail "installed nicsetup shows no message on a store without the service key: $(windows_of nicsetup) $(cat "$work/nicsetup.log")"
 		! has_window nicsetup "$main_title" ||
 			fail "installed nicsetup opened its window on a store without the service key"
 		if command -v xdotool >/dev/null 2>&1; then
@@ -240,7 +242,7 @@ if built nicsetup; then
 			wait "$pid"
 			status=$?
 			kill "$watchdog" 2>/dev/null
-			[ "$status" -eq 1 ] || fail "installed nicsetup ended with $status, not 1, after its message"
+			[ "$status" -eq 1 ] || fail "installed nicsetup ended with $status, not 1, after its message: $(cat "$work/nicsetup.log")"
 		fi
 	fi
 	stop

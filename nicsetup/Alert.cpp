@@ -32,8 +32,8 @@ void Alert::OnInitDialog()
                                   frame);
     DisplayVal();
     // Room for the three rows and a little more, no empty page below them.
-    const int rows = ui_->vallist->header()->sizeHint().height() +
-                     3 * ui_->vallist->sizeHintForRow(0) + frame;
+    const int rows =
+        ui_->vallist->header()->sizeHint().height() + 3 * ui_->vallist->sizeHintForRow(0) + frame;
     ui_->vallist->setMinimumHeight(rows + 4);
     ui_->vallist->setMaximumHeight(rows + 24);
     ui_->ok->setFocus();

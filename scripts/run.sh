@@ -15,7 +15,10 @@ velnet_install_missing
 
 dir="$top/build/run"
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELNET_BENCHMARKS=OFF >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+# Only what the program needs: cardcheck loads and starts the shipped components.
+targets=("$program")
+[ "$program" = cardcheck ] && targets+=(velnet_components)
+cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
 
 # The demo works on a copy of the demo hive, never on the machine's store.
 work="${XDG_STATE_HOME:-$HOME/.local/state}/velnet-demo"

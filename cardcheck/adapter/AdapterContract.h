@@ -125,7 +125,9 @@ typedef int32_t(VELNET_CALL* RunTestFn)(int32_t test);
 /* Echo test. role VELNET_ECHO_SEND or VELNET_ECHO_RESPOND runs the test on
    the calling (worker) thread until it ends: a sender without `continuous`
    ends by itself after its burst, otherwise the test runs until another
-   thread calls EchoTest(VELNET_ECHO_STOP, 0), which makes it return.
+   thread calls EchoTest(VELNET_ECHO_STOP, 0), which makes it return. A stop
+   may reach the library just before the worker's call does; that test then
+   ends at once (ClearStats forgets a stop still pending).
    0, or the string id of an error text. */
 typedef int32_t(VELNET_CALL* EchoTestFn)(uint8_t role, int32_t continuous);
 /* Zeroes the statistics and the echo counts; result ignored. */

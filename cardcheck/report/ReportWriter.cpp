@@ -3,7 +3,6 @@
 #include "ReportAnswers.h"
 #include "sheet/StringTable.h"
 #include "text/FormatMessage.h"
-#include "ui/MessageBox.h"
 
 #include <cstdio>
 #include <memory>

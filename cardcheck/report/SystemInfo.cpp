@@ -7,7 +7,6 @@
 #include "platform/OsVersion.h"
 #include "sheet/StringTable.h"
 #include "text/FormatMessage.h"
-#include "ui/MessageBox.h"
 
 #include <algorithm>
 #include <cerrno>

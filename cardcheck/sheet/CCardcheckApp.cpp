@@ -38,7 +38,7 @@ bool CCardcheckApp::raiseWindowTitled(const QString& title)
 
 void CCardcheckApp::OnRaiseRequested()
 {
-    raiseWindowTitled(title_);
+    emit raiseRequestHandled(raiseWindowTitled(title_));
 }
 
 bool CCardcheckApp::InitInstance(const QStringList& arguments)

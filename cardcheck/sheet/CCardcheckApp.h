@@ -27,6 +27,10 @@ public:
     // Raises the top-level window that carries `title`; false when none does.
     static bool raiseWindowTitled(const QString& title);
 
+signals:
+    // A later start asked for the window; `raised`: one carried the title.
+    void raiseRequestHandled(bool raised);
+
 private:
     void OnRaiseRequested();
 

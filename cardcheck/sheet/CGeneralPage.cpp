@@ -27,6 +27,12 @@ CGeneralPage::CGeneralPage(SheetContext& context, QWidget* parent)
     : PropertyPage(parent), ui_(std::make_unique<Ui::CGeneralPage>()), context_(context)
 {
     ui_->setupUi(this);
+    // The summary list is disabled only so that it cannot be used; its text
+    // stays as readable as in an enabled list.
+    QPalette palette = ui_->summaryList->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     palette.color(QPalette::Active, QPalette::Text));
+    ui_->summaryList->setPalette(palette);
     help_ = new ContextHelp(this, helpTable(), context_.help);
     help_->setRowHelp(ui_->summaryList, [](int row) -> std::uint32_t {
         AdapterLibrary* library = theAdapterLibrary();

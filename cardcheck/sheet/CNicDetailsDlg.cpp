@@ -32,6 +32,7 @@ CNicDetailsDlg::CNicDetailsDlg(SheetContext& context, QWidget* parent)
     ui_->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(ui_->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     OnInitDialog();
+    ui_->detailsList->viewport()->installEventFilter(this);
 }
 
 CNicDetailsDlg::~CNicDetailsDlg() = default;
@@ -53,12 +54,14 @@ void CNicDetailsDlg::OnInitDialog()
     nameWidth_ = widest.name;
 }
 
-void CNicDetailsDlg::showEvent(QShowEvent* event)
+bool CNicDetailsDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    QDialog::showEvent(event);
-    // The value column takes the rest of the list's client width.
-    ui_->detailsList->setColumnWidth(1, ui_->detailsList->viewport()->width() - nameWidth_ -
-                                            kValueMargin);
+    // The value column takes the rest of the list's client width, whenever
+    // that width is known or changes.
+    if (watched == ui_->detailsList->viewport() && event->type() == QEvent::Resize)
+        ui_->detailsList->setColumnWidth(1, ui_->detailsList->viewport()->width() - nameWidth_ -
+                                                kValueMargin);
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace cardcheck

@@ -25,7 +25,7 @@ public:
     ContextHelp* contextHelp() const { return help_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnInitDialog();

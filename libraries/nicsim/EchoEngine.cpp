@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kRequest = "VXECHO REQ ";
 constexpr std::string_view kReply = "VXECHO REP ";
 constexpr int kPollMs = 20;
+constexpr auto kPendingStop = std::chrono::seconds(2);
 
 bool loopbackAddress(const std::string& host, sockaddr_in& address)
 {
@@ -101,21 +102,29 @@ EchoEngine::Result EchoEngine::run(std::uint8_t role, bool continuous)
     std::uint8_t idle = Idle;
     if (!state_.compare_exchange_strong(idle, role == 0 ? Sending : Responding))
         return Result::AlreadyRunning;
-    stopRequested_ = false;
+    // The stop of a dialog may come before its worker gets here; it ends this
+    // run at once, unless it is old or ClearStats came in between.
+    const bool pendingStop = stopRequested_.exchange(false);
+    if (pendingStop && Clock::now().time_since_epoch().count() - stopAt_.load() <
+                           std::chrono::duration_cast<Clock::duration>(kPendingStop).count()) {
+        state_ = Idle;
+        return Result::Ok;
+    }
     Result result = Result::NetworkError;
     {
         Socket socket(role == 0 ? 0 : settings_.port);
         if (socket.fd() >= 0)
             result = role == 0 ? send(socket.fd(), continuous) : respond(socket.fd());
     }
+    stopRequested_ = false; // this run took it
     state_ = Idle;
     return result;
 }
 
 void EchoEngine::stop()
 {
-    if (state_.load() != Idle)
-        stopRequested_ = true;
+    stopAt_ = Clock::now().time_since_epoch().count();
+    stopRequested_ = true;
 }
 
 EchoEngine::Result EchoEngine::send(int fd, bool continuous)
@@ -193,6 +202,7 @@ std::string EchoEngine::lastSender() const
 
 void EchoEngine::clear()
 {
+    stopRequested_ = false;
     sent_ = 0;
     received_ = 0;
     std::lock_guard lock(namesMutex_);

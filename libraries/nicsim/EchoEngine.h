@@ -39,7 +39,9 @@ public:
     // role 0: send (a burst of settings.burst echoes unless `continuous`),
     // role 1: respond until stopped.
     Result run(std::uint8_t role, bool continuous);
-    // Ends a running test; does nothing when none runs.
+    // Ends the running test. A stop while none runs ends the next run at
+    // once if that starts within 2 seconds and no clear() came in between:
+    // a worker that starts late does not miss the stop meant for it.
     void stop();
 
     std::uint8_t state() const { return state_.load(); }
@@ -47,7 +49,7 @@ public:
     std::uint32_t received() const { return received_.load(); }
     std::string lastResponder() const;
     std::string lastSender() const;
-    // Zeroes the counts and forgets the names.
+    // Zeroes the counts, forgets the names and any stop still pending.
     void clear();
 
 private:
@@ -58,6 +60,7 @@ private:
     std::string computerName_;
     std::atomic<std::uint8_t> state_{Idle};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<std::int64_t> stopAt_{0}; // steady clock ticks of the last stop()
     std::atomic<std::uint32_t> sent_{0};
     std::atomic<std::uint32_t> received_{0};
     mutable std::mutex namesMutex_;

@@ -37,7 +37,7 @@ struct Scenario
         std::uint16_t port = 47010;
         std::string peerHost = "127.0.0.1";
         std::uint16_t peerPort = 47010;
-        std::int32_t burst = 10;    // echoes of a sender run that is not continuous
+        std::int32_t burst = 10; // echoes of a sender run that is not continuous
         std::int32_t intervalMs = 100;
         std::int32_t replyTimeoutMs = 1000;
         nlohmann::json startError; // EchoTest fails at once with this text

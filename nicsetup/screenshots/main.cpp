@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QPainter>
 #include <QTreeWidget>
-
 #include <cstdio>
 
 using namespace velnet::nicsetup;

@@ -12,7 +12,6 @@ namespace {
 
 const char* const kWindowDigits = "Sampling Window Parameter Value can only be numeric ";
 const char* const kWindowBound = "Sampling Window Parameter Value cannot exceed 65536";
-const char* const kRatioDigits = "Sampling Ratio Parameter Value can only be numeric ";
 const char* const kRatioBoundTyping = "Sampling Ratio Parameter Value cannot exceed 100%";
 const char* const kRatioBoundOk = "Sampling Ratio parameter Value cannot exceed 100%";
 
@@ -33,28 +32,18 @@ struct OkCase
 
 } // namespace
 
-TEST(NumericInput, OkChecksTheBoundBeforeTheDigits)
+// The dialog test drives the common cases through the editor; these are the
+// ones about reading the number.
+TEST(NumericInput, OkRejectsNumbersOfAnyLengthWithoutWrappingRound)
 {
     const OkCase cases[] = {
-        {1, "65536", nullptr, 65536},
-        {1, "65537", kWindowBound, 0},
-        {1, "0", nullptr, 0},
-        {1, "", nullptr, 0},
-        {1, "007", nullptr, 7},
-        {1, " 5", kWindowDigits, 0},
-        {1, "-5", kWindowDigits, 0},
         {1, "+5", kWindowDigits, 0},
-        {1, "12a", kWindowDigits, 0},
-        {1, "70000x", kWindowBound, 0},
         {1, "-70000", kWindowDigits, 0},
-        // Far beyond 32 and 64 bits: rejected, never wrapped round to a small number.
         {1, "4294967297", kWindowBound, 0},
         {1, "18446744073709551617", kWindowBound, 0},
         {1, std::string(79, '9'), kWindowBound, 0},
-        {2, "100", nullptr, 100},
-        {2, "101", kRatioBoundOk, 0},
         {2, "4294967396", kRatioBoundOk, 0},
-        {2, "5%", kRatioDigits, 0},
+        {2, "0", nullptr, 0},
     };
     for (const OkCase& c : cases) {
         SCOPED_TRACE("row " + std::to_string(c.row) + " text \"" + c.text + "\"");
@@ -87,7 +76,7 @@ TEST(NumericInput, TypingShowsTheDigitsMessageOnceThenTestsTheBound)
     EXPECT_EQ(NumericInput::typingMessages(rule(1), ""), Messages{});
     EXPECT_EQ(NumericInput::typingMessages(rule(2), "101"), Messages{kRatioBoundTyping});
     EXPECT_EQ(NumericInput::typingMessages(rule(2), " 200"),
-              (Messages{kRatioDigits, kRatioBoundTyping}));
+              (Messages{"Sampling Ratio Parameter Value can only be numeric ", kRatioBoundTyping}));
     EXPECT_FALSE(NumericInput::ruleFor(0));
     EXPECT_FALSE(NumericInput::ruleFor(3));
 }

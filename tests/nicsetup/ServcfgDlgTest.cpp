@@ -7,6 +7,7 @@
 #include "QtTestResponder.h"
 #include "Servcfg.h"
 #include "Tables.h"
+#include "TempDir.h"
 #include "platform/FakeHelpViewer.h"
 #include "platform/HelpFile.h"
 
@@ -485,6 +486,21 @@ private slots:
         QVERIFY2(file, error.c_str());
         QVERIFY(file->find(0x20066));
         QCOMPARE(file->find(0x20066)->title, std::string("Autocure Driver (ACD) Configuration"));
+    }
+
+    void theDemoHiveLoadsQuietly()
+    {
+        QtTestResponder responder; // not one message
+        auto dlg = openDialog(velnet::test::readFile(NICSETUP_DEMO_HIVE));
+        QVERIFY(dlg);
+        QStringList labels;
+        for (int i = 0; i < combo(dlg.get())->count(); ++i)
+            labels << combo(dlg.get())->itemText(i).section(' ', 0, 0) +
+                          (combo(dlg.get())->itemText(i).contains("[Run vxtest]") ? " no MAC" : "");
+        QCOMPARE(labels, (QStringList{"1.", "10.", "2.", "3.", "4. no MAC"}));
+        QCOMPARE(ETHCard[2].VlanCount, 3u);
+        QCOMPARE(RL_INFO[1][0], 1u);
+        dlg->close();
     }
 
     void withoutNicsEverythingIsEmptyAndOkCloses()

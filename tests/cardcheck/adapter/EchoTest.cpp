@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <future>
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -192,6 +193,41 @@ TEST_F(EchoTest, SenderWithoutResponderEndsWithTheLibrarysErrorText)
                                          "computer is running the echo test as responder.");
     EXPECT_EQ(adapter().NumberEchosSent(), "2");
     EXPECT_EQ(adapter().NumberEchosReceived(), "0");
+}
+
+// The dialog's Stop may reach the library before its worker's EchoTest call
+// does; the run must still end.
+TEST_F(EchoTest, StopThatComesBeforeTheWorkerEndsTheRunAtOnce)
+{
+    startSender(freePort());
+    EXPECT_EQ(adapter().EchoTest(VELNET_ECHO_STOP, 0), 0);
+    auto run =
+        std::async(std::launch::async, [&] { return adapter().EchoTest(VELNET_ECHO_SEND, 1); });
+    const bool ended = run.wait_for(3s) == std::future_status::ready;
+    if (!ended)
+        adapter().EchoTest(VELNET_ECHO_STOP, 0);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(run.get(), 0);
+    EXPECT_EQ(adapter().NumberEchosSent(), "0");
+}
+
+TEST_F(EchoTest, StopIsNotCarriedIntoTheNextDialogOrTheNextRun)
+{
+    startSender(freePort());
+    // The previous dialog's Close; the next dialog starts with ClearStats.
+    adapter().EchoTest(VELNET_ECHO_STOP, 0);
+    adapter().ClearStats();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        auto run =
+            std::async(std::launch::async, [&] { return adapter().EchoTest(VELNET_ECHO_SEND, 1); });
+        EXPECT_EQ(run.wait_for(300ms), std::future_status::timeout);
+        EXPECT_EQ(adapter().EchoState(), VELNET_ECHO_SEND);
+        EXPECT_EQ(adapter().EchoTest(VELNET_ECHO_STOP, 0), 0);
+        ASSERT_EQ(run.wait_for(3s), std::future_status::ready);
+        EXPECT_EQ(run.get(), 0);
+    }
+    EXPECT_GT(std::stoi(adapter().NumberEchosSent()), 2);
 }
 
 TEST_F(EchoTest, PeerOutsideLoopbackIsRefusedWithoutSending)

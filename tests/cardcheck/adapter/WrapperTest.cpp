@@ -1,8 +1,8 @@
 #include "AdapterTestSupport.h"
 #include "GTestResponder.h"
 
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 

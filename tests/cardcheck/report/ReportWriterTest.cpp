@@ -128,6 +128,7 @@ TEST(ReportWriter, GoldenReport)
     TempDir dir;
     std::filesystem::copy_file(velnet::test::fixturePath("report/win95.reg"),
                                dir.file("store.reg"));
+    const std::string guard = std::getenv("VELNET_REGISTRY") ? std::getenv("VELNET_REGISTRY") : "";
     ::setenv("VELNET_REGISTRY", dir.file("store.reg").c_str(), 1);
     velnet::registry::FileRegistry registry(dir.file("store.reg"));
     velnet::platform::FakeOsVersion os(velnet::platform::OsKind::Windows95);
@@ -138,6 +139,7 @@ TEST(ReportWriter, GoldenReport)
     cardcheck::theAdapterLibrary()->putDriversBack();
     cardcheck::destroyAdapterLibrary();
     ::unsetenv("NICPORT_SCENARIO");
+    ::setenv("VELNET_REGISTRY", guard.c_str(), 1);
     ASSERT_EQ(result, ReportWriter::Result::Written);
     const auto got = lines(velnet::test::readFile(dir.file("vxreport.txt")));
     const auto want =

@@ -2,6 +2,7 @@
 
 #include "GTestResponder.h"
 #include "TempDir.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/OsVersion.h"
 #include "registry/FileRegistry.h"
 #include "report/FileVersion.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sys/utsname.h>
 
 using cardcheck::FileVersion;
 using cardcheck::ReportAnswers;
@@ -383,4 +385,41 @@ TEST(OwnerDefaults, FillOnlyEmptyCompanyAndContactNames)
     ReportAnswers none;
     SystemInfo(bare, os).fillOwnerDefaults(none);
     EXPECT_EQ(none.value(ReportAnswers::CompanyName), "");
+}
+
+TEST(ThunkLibrary, AnswersFromTheDeviceNodeValuesOfTheStore)
+{
+    StoreFixture store("win95.reg");
+    velnet::platform::DynamicLibrary library;
+    ASSERT_TRUE(library.load("VXTHNK32.DLL")) << library.errorText();
+    using Thunk = std::uint32_t (*)(std::uint32_t, std::uint32_t);
+    const auto thunk = library.resolve<Thunk>("MyThunk");
+    ASSERT_NE(thunk, nullptr);
+    EXPECT_EQ(thunk(0xC29A1000, 0), 3u);
+    EXPECT_EQ(thunk(0xC29A1000, 1), 5u);
+    EXPECT_EQ(thunk(0xC29A1000, 2), 0xFFFFu);
+    EXPECT_EQ(thunk(0xC29A1000, 255), 10u);
+    EXPECT_EQ(thunk(0xC29A2000, 511), 22u);
+    EXPECT_EQ(thunk(0xC29A3000, 0), 0xFFFFu) << "a node without interrupts";
+    EXPECT_EQ(thunk(0xC29A1000, 7), 0xFFFFu) << "no such selector";
+    EXPECT_EQ(thunk(0xDEAD, 0), 0xFFFFu) << "no such node";
+}
+
+TEST(OsVersion, TheRunningSystemIsLinuxAndTestsCanPlayAnother)
+{
+    utsname names{};
+    ASSERT_EQ(::uname(&names), 0);
+    const auto real = velnet::platform::SystemOsVersion().info();
+    EXPECT_EQ(real.kind, OsKind::Linux);
+    EXPECT_EQ(real.majorVersion, 0u) << "no Windows-only branch on Linux";
+    EXPECT_EQ(real.release, names.release);
+    EXPECT_TRUE(velnet::platform::SystemOsVersion().restartNeedsPrivileges());
+
+    FakeOsVersion nt(OsKind::WindowsNT4);
+    velnet::platform::OsVersion* previous = velnet::platform::setOsVersion(&nt);
+    EXPECT_EQ(velnet::platform::osVersion().info().majorVersion, 4u);
+    EXPECT_EQ(velnet::platform::osVersion().info().platformId, velnet::platform::kPlatformWin32Nt);
+    velnet::platform::setOsVersion(previous);
+    EXPECT_EQ(velnet::platform::osVersion().info().kind, OsKind::Linux);
+    EXPECT_FALSE(FakeOsVersion(OsKind::Windows95).restartNeedsPrivileges());
 }

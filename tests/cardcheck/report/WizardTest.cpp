@@ -1,5 +1,6 @@
 #include "QtTestResponder.h"
 #include "TempDir.h"
+#include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
 #include "platform/FakeProcessLauncher.h"
 #include "platform/HelpFile.h"
@@ -14,7 +15,10 @@
 #include "report/CSupportPage.h"
 #include "report/ReportAnswers.h"
 #include "report/ReportWriter.h"
+#include "sheet/CDiagnosticsPage.h"
+#include "sheet/CMainDlg.h"
 #include "sheet/SheetContext.h"
+#include "sheet/StartupWorker.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -122,6 +126,7 @@ private slots:
     void supportPageButtons();
     void helpTablesAnswerF1();
     void everyHelpIdHasATopic();
+    void inTheSheetTheReportDescribesTheSelectedNic();
 
 private:
     std::unique_ptr<TempDir> dir_;
@@ -266,11 +271,11 @@ void WizardTest::questionMarkPassesBackKeepsTextAndCancelClosesEveryPage()
 
 namespace {
 
-// Walks from page 1 to page 5 with every required answer given, then runs `onFinishPage`.
-void walkToFinish(SheetContext& context, std::function<void(CReportFinishDlg*)> onFinishPage)
+// Walks from page 1, once it shows, to page 5 with every required answer
+// given, then runs `onFinishPage`.
+void walkPages(std::function<void(CReportFinishDlg*)> onFinishPage)
 {
-    CReportIntroDlg wizard(context);
-    whenShown<CReportIntroDlg>([&](CReportIntroDlg* page1) {
+    whenShown<CReportIntroDlg>([onFinishPage](CReportIntroDlg* page1) {
         whenShown<CCustomerInfoDlg>([&](CCustomerInfoDlg* page2) {
             type(page2, "address", "12 Quay Street");
             type(page2, "contactPhone", "+1 202 555 0175");
@@ -289,6 +294,12 @@ void walkToFinish(SheetContext& context, std::function<void(CReportFinishDlg*)> 
         });
         click(page1, "nextButton");
     });
+}
+
+void walkToFinish(SheetContext& context, std::function<void(CReportFinishDlg*)> onFinishPage)
+{
+    walkPages(std::move(onFinishPage));
+    CReportIntroDlg wizard(context);
     QCOMPARE(wizard.exec(), int(QDialog::Rejected));
 }
 
@@ -475,6 +486,45 @@ void WizardTest::everyHelpIdHasATopic()
     for (const auto& entry : entries)
         QVERIFY2(file->find(entry.helpId), qPrintable(QString::number(entry.helpId, 16)));
     QVERIFY(file->find(CSupportPage::kReleaseNotesTopic));
+}
+
+void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
+{
+    velnet::test::QtTestResponder responder;
+    velnet::platform::FakeProcessLauncher launcher;
+    ::setenv("NICPORT_SCENARIO", velnet::test::fixturePath("report/report-nic.json").c_str(), 1);
+    std::string error;
+    QCOMPARE(StartupWorker::run(error, false), 1);
+    const QString path = QString::fromStdString(dir_->file("sheet-report.txt"));
+    {
+        CMainDlg sheet(*context_);
+        sheet.show();
+        auto* tabs = sheet.findChild<QTabWidget*>();
+        QVERIFY(tabs);
+        tabs->setCurrentIndex(3);
+        QCOMPARE(tabs->currentWidget(), static_cast<QWidget*>(sheet.supportPage()));
+
+        click(sheet.supportPage(), "diagnosticsButton");
+        QCOMPARE(tabs->currentIndex(), 2);
+        QVERIFY(sheet.diagnosticsPage()->initialised());
+        tabs->setCurrentIndex(3);
+
+        walkPages([&](CReportFinishDlg* page5) {
+            saveAs(path);
+            whenShown<CReportSavedDlg>([](CReportSavedDlg* done) { click(done, "okButton"); });
+            click(page5, "nextButton");
+        });
+        click(sheet.supportPage(), "problemReportButton");
+        sheet.reject();
+    }
+    ::unsetenv("NICPORT_SCENARIO");
+    QVERIFY(!theAdapterLibrary());
+    const std::string report = velnet::test::readFile(path.toStdString());
+    QVERIFY(report.find("\nProduct:  Corvane Fast Velnet Server XL PCI NIC\n") !=
+            std::string::npos);
+    QVERIFY(report.find("\nAdapter Configuration:\nNode Address  00A0CC4E1F02\nInterrupt  11\n") !=
+            std::string::npos);
+    QVERIFY(report.find("\nLinux System Summary:\n") != std::string::npos);
 }
 
 QTEST_MAIN(WizardTest)

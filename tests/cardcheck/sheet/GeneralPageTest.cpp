@@ -1,0 +1,385 @@
+#include "ModalDriver.h"
+#include "QtTestResponder.h"
+#include "SheetTestSupport.h"
+#include "TempDir.h"
+#include "adapter/AdapterLibrary.h"
+#include "platform/FakeHelpViewer.h"
+#include "platform/FakeProcessLauncher.h"
+#include "platform/HelpFile.h"
+#include "registry/FileRegistry.h"
+#include "sheet/CGeneralPage.h"
+#include "sheet/CMainDlg.h"
+#include "sheet/CNicDetailsDlg.h"
+#include "sheet/ContextHelp.h"
+#include "sheet/PictureWindow.h"
+#include "sheet/StartupWorker.h"
+#include "sheet/StringTable.h"
+#include "sheet/TraySetting.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+
+using namespace cardcheck;
+using velnet::platform::FakeHelpViewer;
+using velnet::registry::Access;
+using velnet::registry::Root;
+
+namespace {
+
+constexpr std::uint32_t kServerSummaryHelp = 0x24100;
+constexpr std::uint32_t kServerDetailsHelp = 0x24200;
+
+template <class T> T* child(QWidget* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("no %s", name);
+    return found;
+}
+
+QStringList column(QTreeWidget* list, int col)
+{
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(col);
+    return texts;
+}
+
+// A help request over a point of a widget, as the "What's This?" click gives it.
+void whatsThis(QWidget* widget, QPoint pos)
+{
+    QHelpEvent event(QEvent::WhatsThis, pos, widget->mapToGlobal(pos));
+    QApplication::sendEvent(widget, &event);
+}
+
+} // namespace
+
+// The General page and the NIC Details dialog inside the real sheet, on the
+// simulated NICs.
+class GeneralPageTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Q_INIT_RESOURCE(SheetImages); }
+
+    void init()
+    {
+        dir_ = std::make_unique<velnet::test::TempDir>();
+        store_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("registry.reg"));
+        help_ = std::make_unique<FakeHelpViewer>();
+        context_ = std::make_unique<SheetContext>(SheetContext{*store_, *help_});
+    }
+
+    void cleanup()
+    {
+        context_.reset();
+        help_.reset();
+        store_.reset();
+        dir_.reset();
+        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+    }
+
+    void showsTheNicsTheirSummaryAndPictures()
+    {
+        test::SimulatedNics nics("two-servers.json");
+        std::string error;
+        QCOMPARE(StartupWorker::run(error, false), 2);
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        QVERIFY(sheet.generalPage()->initialised());
+
+        auto* combo = child<QComboBox>(&sheet, "cardCombo");
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->itemText(0), QStringLiteral("Corvane Fast Velnet Server XL PCI NIC"));
+        QCOMPARE(combo->currentIndex(), 0);
+
+        auto* list = child<QTreeWidget>(&sheet, "summaryList");
+        QVERIFY(!list->isEnabled());
+        QVERIFY(list->isHeaderHidden());
+        const QStringList names = column(list, 0);
+        const QStringList values = column(list, 1);
+        QCOMPARE(names.value(0), QStringLiteral("Network Address"));
+        QCOMPARE(values.value(0), QStringLiteral("00-A0-CC-4E-1F-02"));
+        QCOMPARE(list->topLevelItem(0)->textAlignment(0) & Qt::AlignRight, int(Qt::AlignRight));
+        // The columns fit the widest texts, plus 20 pixels.
+        int widestName = 0, widestValue = 0;
+        for (const QString& n : names)
+            widestName = std::max(widestName, list->fontMetrics().horizontalAdvance(n));
+        for (const QString& v : values)
+            widestValue = std::max(widestValue, list->fontMetrics().horizontalAdvance(v));
+        QCOMPARE(list->columnWidth(0), widestName + 20);
+        QCOMPARE(list->columnWidth(1), widestValue + 20);
+        QCOMPARE(names.size(), 7);
+
+        // The static controls became pictures in their places.
+        auto* logo = child<PictureWindow>(&sheet, "logo");
+        QVERIFY(logo);
+        QCOMPARE(logo->bitmap().deviceIndependentSize().toSize(), QSize(150, 44));
+        QVERIFY(child<PictureWindow>(&sheet, "adapterPicture"));
+        QVERIFY(!sheet.findChild<QLabel*>("adapterPicture"));
+        QVERIFY(!child<QCheckBox>(&sheet, "trayCheck")->isChecked());
+        QCOMPARE(sheetState().refresh, (std::array<int, 4>{1, 1, 1, 1}));
+    }
+
+    void choosingTheSelectedNicDoesNothing()
+    {
+        test::SimulatedNics nics("two-servers.json");
+        std::string error;
+        StartupWorker::run(error, false);
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        const std::size_t selects = nics.calls("VX410CFG SelectCard").size();
+        sheetState().refresh.fill(0);
+        auto* combo = child<QComboBox>(&sheet, "cardCombo");
+        emit combo->currentIndexChanged(0);
+        QCOMPARE(nics.calls("VX410CFG SelectCard").size(), selects);
+        QCOMPARE(sheetState().refresh, (std::array<int, 4>{0, 0, 0, 0}));
+    }
+
+    void choosingAnotherNicShowsItsSummary()
+    {
+        test::SimulatedNics nics("second-not-selectable.json");
+        std::string error;
+        StartupWorker::run(error, false);
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        auto* combo = child<QComboBox>(&sheet, "cardCombo");
+        auto* list = child<QTreeWidget>(&sheet, "summaryList");
+
+        // The desktop NIC refuses: its message, and the server NIC stays.
+        r.expect("The desktop NIC is switched off.");
+        sheetState().refresh.fill(0);
+        combo->setCurrentIndex(1);
+        QVERIFY(r.verify());
+        QCOMPARE(combo->currentIndex(), 0);
+        QCOMPARE(theAdapterLibrary()->selectedIndex(), 0);
+        QCOMPARE(sheetState().selectionMessage, std::string());
+        QCOMPARE(sheetState().refresh, (std::array<int, 4>{0, 0, 0, 0}));
+        QCOMPARE(column(list, 1).value(0), QStringLiteral("00-A0-CC-4E-1F-02"));
+        QCOMPARE(nics.calls("VX410CFG SelectCard").back(), std::string("VX410CFG SelectCard 0 0"));
+    }
+
+    void choosingASelectableNicRefreshesEverything()
+    {
+        test::SimulatedNics nics("two-servers.json");
+        std::string error;
+        StartupWorker::run(error, false);
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        sheetState().refresh.fill(0);
+        child<QComboBox>(&sheet, "cardCombo")->setCurrentIndex(1);
+        QCOMPARE(theAdapterLibrary()->selectedIndex(), 1);
+        QCOMPARE(column(child<QTreeWidget>(&sheet, "summaryList"), 1).value(0),
+                 QStringLiteral("00-A0-CC-4E-1F-03"));
+        QCOMPARE(sheetState().refresh, (std::array<int, 4>{1, 1, 1, 1}));
+    }
+
+    void pageInitialisationSyncsTheAddressesAndKeepsTheStartUpChoice()
+    {
+        test::SimulatedNics nics("first-not-selectable.json");
+        velnet::test::writeFile(
+            dir_->file("registry.reg"),
+            velnet::test::readFile(velnet::test::fixturePath("cardcheck/sheet/servers.reg")));
+        std::string error;
+        QCOMPARE(StartupWorker::run(error, false), 2);
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        // NIC 0 cannot be selected, so only NIC 1's address is known.
+        auto key =
+            store_->open(Root::LocalMachine,
+                         "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt1\\Parameters", Access::Read);
+        QCOMPARE(key.queryString("Base_Mac_Address", 18),
+                 std::optional<std::string>("00-A0-CC-4E-1F-03"));
+        // The start-up's choice is selected again after the sync.
+        QCOMPARE(theAdapterLibrary()->selectedIndex(), 1);
+        QCOMPARE(child<QComboBox>(&sheet, "cardCombo")->currentIndex(), 1);
+        QCOMPARE(child<QLabel>(&sheet, "selectionMessage")->text(),
+                 QStringLiteral("The NIC is ready for diagnostics."));
+        QCOMPARE(column(child<QTreeWidget>(&sheet, "summaryList"), 1).value(0),
+                 QStringLiteral("00-A0-CC-4E-1F-03"));
+    }
+
+    void uncheckingTheTrayBoxWithoutAMonitorOnlyWritesOff()
+    {
+        test::SimulatedNics nics;
+        std::string error;
+        StartupWorker::run(error, false);
+        TraySetting(*store_).write(true);
+        velnet::platform::FakeProcessLauncher launcher;
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        auto* tray = child<QCheckBox>(&sheet, "trayCheck");
+        QVERIFY(tray->isChecked());
+        QTest::mouseClick(tray, Qt::LeftButton);
+        QVERIFY(!tray->isChecked());
+        auto run = store_->open(Root::LocalMachine, TraySetting::kRunKey, Access::Read);
+        const auto value = run.query(TraySetting::kValueName, 1024);
+        QVERIFY(value);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(value->data.data()),
+                            static_cast<int>(value->data.size())),
+                 QByteArray("traymon.exe -off"));
+        QVERIFY(launcher.starts.empty());
+
+        QTest::mouseClick(tray, Qt::LeftButton);
+        QCOMPARE(launcher.starts.size(), std::size_t{1});
+        QCOMPARE(launcher.starts[0].program, std::string("traymon.exe"));
+        QVERIFY(launcher.starts[0].arguments.empty());
+        QVERIFY(TraySetting(*store_).enabled());
+    }
+
+    void helpComesFromTheTableOrFromTheLibraryForListRows()
+    {
+        test::SimulatedNics nics("two-servers.json");
+        std::string error;
+        StartupWorker::run(error, false);
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.resize(640, 480);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        auto* list = child<QTreeWidget>(&sheet, "summaryList");
+
+        const QRect row2 = list->visualItemRect(list->topLevelItem(2));
+        whatsThis(list->viewport(), row2.center());
+        whatsThis(child<QComboBox>(&sheet, "cardCombo"), QPoint(3, 3));
+        // Below the last row: the table's entry for the list.
+        whatsThis(list->viewport(), QPoint(3, list->viewport()->height() - 2));
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(2, 2),
+                               child<QCheckBox>(&sheet, "trayCheck")->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(child<QCheckBox>(&sheet, "trayCheck"), &menu);
+
+        const auto& asked = help_->requests();
+        QCOMPARE(asked.size(), std::size_t{4});
+        QCOMPARE(asked[0].kind, FakeHelpViewer::Kind::Popup);
+        QCOMPARE(asked[0].id, kServerSummaryHelp + 2);
+        QVERIFY(asked[0].file.ends_with(".hlp"));
+        QCOMPARE(asked[1].id, 0x60400u);
+        QCOMPARE(asked[2].id, 0x60403u);
+        QCOMPARE(asked[3].kind, FakeHelpViewer::Kind::ContextMenu);
+        QCOMPARE(asked[3].id, 0x60402u);
+    }
+
+    void nicDetailsListsTheLibraryDetails()
+    {
+        test::SimulatedNics nics("two-servers.json");
+        std::string error;
+        StartupWorker::run(error, false);
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        bool checked = false;
+        test::ModalDriver driver(10000);
+        driver.when<CNicDetailsDlg>([&](CNicDetailsDlg* details) {
+            auto* list = child<QTreeWidget>(details, "detailsList");
+            QCOMPARE(list->headerItem()->text(0), QStringLiteral("Name"));
+            QCOMPARE(list->headerItem()->text(1), QStringLiteral("Value"));
+            QCOMPARE(list->topLevelItemCount(), 13);
+            QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("00-A0-CC-4E-1F-02"));
+            int widestName = 0;
+            for (const QString& n : column(list, 0))
+                widestName = std::max(widestName, list->fontMetrics().horizontalAdvance(n));
+            QCOMPARE(list->columnWidth(0), widestName + 15);
+            QCOMPARE(list->columnWidth(1), list->viewport()->width() - widestName - 18);
+
+            // F1 takes the selected row, not the one under the pointer.
+            list->setCurrentItem(list->topLevelItem(4));
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_F1);
+            QCOMPARE(help_->requests().size(), std::size_t{1});
+            QCOMPARE(help_->requests()[0].id, kServerDetailsHelp + 4);
+            QCOMPARE(sheetState().helpFromKeyboard, 0);
+
+            QTest::mouseClick(
+                child<QDialogButtonBox>(details, "buttonBox")->button(QDialogButtonBox::Ok),
+                Qt::LeftButton);
+            checked = true;
+        });
+        QTest::mouseClick(child<QPushButton>(&sheet, "detailsButton"), Qt::LeftButton);
+        QVERIFY(checked);
+        QVERIFY(!driver.timedOut());
+    }
+
+    void pictureColourOfTheTopLeftPixelIsTransparent()
+    {
+        QImage bitmap(4, 3, QImage::Format_RGB32);
+        bitmap.fill(QColor(0xC0, 0xC0, 0xC0));
+        bitmap.setPixel(1, 1, qRgb(0x10, 0x20, 0x30));
+        bitmap.setPixel(3, 2, qRgb(0xC0, 0xC0, 0xC1));
+        const QImage masked = PictureWindow::maskedBitmap(bitmap);
+        QCOMPARE(qAlpha(masked.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(masked.pixel(2, 2)), 0);
+        QCOMPARE(masked.pixel(1, 1), qRgb(0x10, 0x20, 0x30));
+        QCOMPARE(masked.pixel(3, 2), qRgb(0xC0, 0xC0, 0xC1));
+
+        // Painted over a red dialog, the red shows through the transparent parts.
+        QWidget dialog;
+        dialog.setAutoFillBackground(true);
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::red);
+        dialog.setPalette(palette);
+        auto* control = new QLabel(QStringLiteral("placeholder"), &dialog);
+        control->setProperty("controlId", 1088);
+        control->move(5, 6);
+        PictureWindow* picture = PictureWindow::fromImage(bitmap);
+        QVERIFY(picture->attach(&dialog, 1088));
+        QCOMPARE(picture->pos(), QPoint(5, 6));
+        QVERIFY(!dialog.findChild<QLabel*>());
+        dialog.resize(20, 20);
+        const QImage shot = dialog.grab().toImage();
+        QCOMPARE(shot.pixelColor(5, 6), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(6, 7), QColor(0x10, 0x20, 0x30));
+
+        QImage other(2, 2, QImage::Format_RGB32);
+        other.fill(Qt::blue);
+        QCOMPARE(picture->replaceBitmap(other), bitmap);
+        QCOMPARE(picture->size(), QSize(2, 2));
+    }
+
+    void everyHelpIdHasATopic()
+    {
+        const auto file = velnet::platform::HelpFile::load(VELNET_BINARY_DIR "/bin/cardcheck.hlp");
+        QVERIFY(file);
+        std::vector<std::uint32_t> ids = {0x60454};
+        for (const auto& entry : CGeneralPage::helpTable())
+            ids.push_back(entry.helpId);
+        // The summary and details rows of both NIC types.
+        struct Rows
+        {
+            std::uint32_t helpBase, summary, details;
+        };
+        for (const Rows& type : {Rows{0x23000, 5, 9}, Rows{0x24000, 7, 13}}) {
+            for (std::uint32_t i = 0; i < type.summary; ++i)
+                ids.push_back(type.helpBase + 0x100 + i);
+            for (std::uint32_t i = 0; i < type.details; ++i)
+                ids.push_back(type.helpBase + 0x200 + i);
+        }
+        for (std::uint32_t id : ids)
+            QVERIFY2(file->find(id), qPrintable(QString::number(id, 16)));
+    }
+
+private:
+    std::unique_ptr<velnet::test::TempDir> dir_;
+    std::unique_ptr<velnet::registry::FileRegistry> store_;
+    std::unique_ptr<FakeHelpViewer> help_;
+    std::unique_ptr<SheetContext> context_;
+};
+
+QTEST_MAIN(GeneralPageTest)
+#include "GeneralPageTest.moc"

@@ -1,0 +1,60 @@
+// Grabs the property sheet's General page, as the program shows it on the
+// simulated NICs, into a PNG file, and optionally the opening warning:
+//   cardcheck_screenshots GENERAL.png [WARNING.png]
+// Run through scripts/screenshots-cardcheck.sh (offscreen, demo registry).
+
+#include "adapter/AdapterLibrary.h"
+#include "platform/FakeHelpViewer.h"
+#include "registry/FileRegistry.h"
+#include "sheet/CMainDlg.h"
+#include "sheet/CWarningDlg.h"
+#include "sheet/StartupWorker.h"
+#include "ui/ScriptedResponder.h"
+
+#include <QApplication>
+#include <QPixmap>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(SheetImages);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s GENERAL.png [WARNING.png]\n", argv[0]);
+        return 2;
+    }
+    // Any message box would mean the picture is not the normal one.
+    int failures = 0;
+    velnet::ui::ScriptedResponder quiet([&failures](const std::string& message) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        ++failures;
+    });
+
+    velnet::registry::FileRegistry registry(velnet::registry::FileRegistry::defaultPath());
+    velnet::platform::FakeHelpViewer help;
+    cardcheck::SheetContext context{registry, help};
+    std::string error;
+    if (cardcheck::StartupWorker::run(error, false) <= 0) {
+        std::fprintf(stderr, "no NIC: %s\n", error.c_str());
+        return 1;
+    }
+    bool saved = true;
+    if (argc == 3) {
+        cardcheck::CWarningDlg warning(context);
+        warning.show();
+        QApplication::processEvents();
+        saved = warning.grab().save(QString::fromLocal8Bit(argv[2]));
+        warning.hide();
+    }
+    {
+        cardcheck::CMainDlg sheet(context);
+        sheet.show();
+        QApplication::processEvents();
+        saved = sheet.grab().save(QString::fromLocal8Bit(argv[1])) && saved;
+        sheet.hide();
+    }
+    if (!saved)
+        std::fprintf(stderr, "cannot write the pictures\n");
+    return saved && failures == 0 ? 0 : 1;
+}

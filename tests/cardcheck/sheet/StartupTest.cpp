@@ -1,0 +1,293 @@
+#include "ModalDriver.h"
+#include "QtTestResponder.h"
+#include "SheetTestSupport.h"
+#include "TempDir.h"
+#include "adapter/AdapterLibrary.h"
+#include "platform/FakeHelpViewer.h"
+#include "platform/FakeRestart.h"
+#include "registry/FileRegistry.h"
+#include "sheet/CCardcheckApp.h"
+#include "sheet/CGeneralPage.h"
+#include "sheet/CMainDlg.h"
+#include "sheet/CWarningDlg.h"
+#include "sheet/CWelcomeDlg.h"
+#include "sheet/StringTable.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QtTest/QTest>
+
+using namespace cardcheck;
+using velnet::ui::Answer;
+
+namespace {
+
+QPushButton* button(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+void closeSheet(CMainDlg* sheet)
+{
+    QTest::mouseClick(
+        sheet->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Cancel),
+        Qt::LeftButton);
+}
+
+} // namespace
+
+// The program's life from its command line to its end, with the simulated
+// NICs, the scripted user and a restart that only counts.
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        Q_INIT_RESOURCE(SheetImages);
+        QFile::setPermissions(qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void init()
+    {
+        store_ = std::make_unique<velnet::registry::FileRegistry>(dir_.file("registry.reg"));
+        help_ = std::make_unique<velnet::platform::FakeHelpViewer>();
+        context_ = std::make_unique<SheetContext>(SheetContext{*store_, *help_});
+    }
+
+    void cleanup()
+    {
+        context_.reset();
+        help_.reset();
+        store_.reset();
+        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+    }
+
+    void bothSwitchesShowTheWelcomeAndSelectWithFlagOne()
+    {
+        test::SimulatedNics nics;
+        velnet::test::QtTestResponder r;
+        velnet::platform::FakeRestart restart;
+        test::ModalDriver driver;
+        int advancedSeen = -1;
+        driver.when<CWelcomeDlg>([](CWelcomeDlg* welcome) {
+            QCOMPARE(welcome->windowTitle(), QStringLiteral("Corvane NIC Diagnostics  v1.0"));
+            QTest::mouseClick(button(welcome, "continueButton"), Qt::LeftButton);
+        });
+        driver.when<CMainDlg>([&](CMainDlg* sheet) {
+            advancedSeen = sheetState().advancedMode;
+            closeSheet(sheet);
+        });
+
+        CCardcheckApp program(*context_);
+        QVERIFY(!program.InitInstance({"cardcheck", "-inf", "-a"}));
+        QCOMPARE(driver.seen(), (QStringList{"cardcheck::CWelcomeDlg", "cardcheck::CMainDlg"}));
+        QCOMPARE(advancedSeen, 1);
+        QCOMPARE(sheetState().welcomeMode, 1);
+        // Every SelectCard of the run had the welcome flag.
+        const auto selects = nics.calls("VX410CFG SelectCard");
+        QVERIFY(!selects.empty());
+        for (const std::string& call : selects)
+            QVERIFY2(call.ends_with(" 1"), call.c_str());
+        // The drivers went back at the end; nothing asked for a restart.
+        QCOMPARE(nics.calls("VX410CFG EnableDriver").size(), std::size_t{2});
+        QCOMPARE(restart.reboots, 0);
+        QCOMPARE(theAdapterLibrary(), nullptr);
+    }
+
+    void releaseNotesOpenTheirTopicAndCloseEndsTheProgram()
+    {
+        test::SimulatedNics nics;
+        velnet::test::QtTestResponder r;
+        test::ModalDriver driver;
+        driver.when<CWelcomeDlg>([](CWelcomeDlg* welcome) {
+            QTest::mouseClick(button(welcome, "releaseNotesButton"), Qt::LeftButton);
+            QVERIFY(welcome->isVisible()); // the dialog stays open
+            QTest::mouseClick(button(welcome, "closeButton"), Qt::LeftButton);
+        });
+        CCardcheckApp program(*context_);
+        program.InitInstance({"cardcheck", "-inf"});
+        QCOMPARE(driver.seen(), QStringList{"cardcheck::CWelcomeDlg"});
+        QCOMPARE(help_->requests().size(), std::size_t{1});
+        QCOMPARE(help_->requests()[0].kind, velnet::platform::FakeHelpViewer::Kind::Topic);
+        QCOMPARE(help_->requests()[0].id, 394324u);
+        QVERIFY(nics.trace().empty()); // no library was loaded
+    }
+
+    void advancedSwitchInsideAWordStillShowsTheWarning()
+    {
+        test::SimulatedNics nics;
+        velnet::test::QtTestResponder r;
+        test::ModalDriver driver;
+        driver.when<CWarningDlg>([](CWarningDlg* warning) {
+            QCOMPARE(warning->windowTitle(), QStringLiteral("Corvane NIC Diagnostics"));
+            QTest::keyClick(warning, Qt::Key_Return); // "OK" is the default
+        });
+        driver.when<CMainDlg>([](CMainDlg* sheet) { closeSheet(sheet); });
+        CCardcheckApp program(*context_);
+        program.InitInstance({"cardcheck", "--show-all"});
+        QCOMPARE(driver.seen(), (QStringList{"cardcheck::CWarningDlg", "cardcheck::CMainDlg"}));
+        QCOMPARE(sheetState().advancedMode, 1);
+        QCOMPARE(sheetState().welcomeMode, 0);
+        QCOMPARE(nics.calls("VX410CFG SelectCard 0").front(),
+                 std::string("VX410CFG SelectCard 0 0"));
+    }
+
+    void cancellingTheWarningEndsBeforeAnyLibraryLoads()
+    {
+        test::SimulatedNics nics;
+        velnet::test::QtTestResponder r;
+        test::ModalDriver driver;
+        driver.when<CWarningDlg>(
+            [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Escape); });
+        CCardcheckApp program(*context_);
+        program.InitInstance({"cardcheck"});
+        QCOMPARE(driver.seen(), QStringList{"cardcheck::CWarningDlg"});
+        QVERIFY(nics.trace().empty());
+        QCOMPARE(sheetState().advancedMode, 0);
+    }
+
+    void firstNicNotSelectableLeavesTheSecondSelectedSilently()
+    {
+        test::SimulatedNics nics("first-not-selectable.json");
+        velnet::test::QtTestResponder r; // no message at all
+        test::ModalDriver driver;
+        int comboRow = -1;
+        QString message;
+        driver.when<CWarningDlg>(
+            [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
+        driver.when<CMainDlg>([&](CMainDlg* sheet) {
+            comboRow = sheet->findChild<QComboBox*>("cardCombo")->currentIndex();
+            message = sheet->findChild<QLabel*>("selectionMessage")->text();
+            closeSheet(sheet);
+        });
+        CCardcheckApp program(*context_);
+        program.InitInstance({"cardcheck"});
+        QCOMPARE(comboRow, 1);
+        QCOMPARE(message, QStringLiteral("The NIC is ready for diagnostics."));
+        QVERIFY(r.shown().empty());
+    }
+
+    void noSelectableNicShowsTheLastFailureThenOffersARestart_data()
+    {
+        QTest::addColumn<bool>("restartNow");
+        QTest::newRow("No") << false;
+        QTest::newRow("Yes") << true;
+    }
+
+    void noSelectableNicShowsTheLastFailureThenOffersARestart()
+    {
+        QFETCH(bool, restartNow);
+        test::SimulatedNics nics("none-selectable.json");
+        velnet::platform::FakeRestart restart;
+        velnet::test::QtTestResponder r;
+        r.expect("The second NIC does not answer.");
+        r.expect(StringTable::load(148), restartNow ? Answer::Yes : Answer::No);
+        if (!restartNow)
+            r.expect(StringTable::load(220));
+        test::ModalDriver driver;
+        driver.when<CWarningDlg>(
+            [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
+        CCardcheckApp program(*context_);
+        program.InitInstance({"cardcheck"});
+        QCOMPARE(driver.seen(), QStringList{"cardcheck::CWarningDlg"}); // no sheet
+        QVERIFY(r.verify());
+        QCOMPARE(restart.reboots, restartNow ? 1 : 0);
+        QCOMPARE(theAdapterLibrary(), nullptr);
+        // Only the driver taken off line without a restart was put back.
+        QCOMPARE(nics.calls("VX410CFG EnableDriver"),
+                 std::vector<std::string>{"VX410CFG EnableDriver 1"});
+    }
+
+    void closingAfterAConfigurationChange_data()
+    {
+        QTest::addColumn<bool>("restartNow");
+        QTest::newRow("No") << false;
+        QTest::newRow("Yes") << true;
+    }
+
+    void closingAfterAConfigurationChange()
+    {
+        QFETCH(bool, restartNow);
+        test::SimulatedNics nics;
+        velnet::platform::FakeRestart restart;
+        velnet::test::QtTestResponder r;
+        test::ModalDriver driver;
+        int rebootsWhileOpen = -1;
+        driver.when<CWarningDlg>(
+            [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
+        driver.when<CMainDlg>([&](CMainDlg* sheet) {
+            theAdapterLibrary()->changeValue(1, 0);
+            r.expect(StringTable::load(221), restartNow ? Answer::Yes : Answer::No);
+            if (restartNow)
+                r.expect(StringTable::load(222));
+            closeSheet(sheet);
+            rebootsWhileOpen = restart.reboots;
+        });
+        CCardcheckApp program(*context_);
+        program.InitInstance({"cardcheck"});
+        QVERIFY(r.verify());
+        QCOMPARE(rebootsWhileOpen, 0); // the restart waits for the drivers to go back
+        QCOMPARE(restart.reboots, restartNow ? 1 : 0);
+        QCOMPARE(sheetState().rebootAtExit, restartNow ? 1 : 0);
+        QCOMPARE(nics.calls("VX410CFG EnableDriver").size(), std::size_t{2});
+    }
+
+    void aSecondStartRaisesTheRunningSheet()
+    {
+        test::SimulatedNics nics;
+        velnet::test::QtTestResponder r;
+        test::ModalDriver driver(60000);
+        CCardcheckApp program(*context_);
+        QSignalSpy handled(&program, &CCardcheckApp::raiseRequestHandled);
+        int secondExit = -1;
+        QByteArray secondOutput;
+        driver.when<CWarningDlg>(
+            [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
+        driver.when<CMainDlg>([&](CMainDlg* sheet) {
+            QProcess second;
+            second.setProcessChannelMode(QProcess::MergedChannels);
+            second.start(QStringLiteral(VELNET_BINARY_DIR "/bin/cardcheck"), {});
+            QVERIFY(second.waitForStarted());
+            QSignalSpy finished(&second, &QProcess::finished);
+            QVERIFY(finished.wait(20000));
+            secondExit = second.exitCode();
+            secondOutput = second.readAll();
+            QTRY_COMPARE(handled.size(), 1);
+            closeSheet(sheet);
+        });
+        program.InitInstance({"cardcheck"});
+        QCOMPARE(secondExit, 0);
+        QVERIFY2(!secondOutput.contains("Warning"), secondOutput.constData());
+        QCOMPARE(handled.size(), 1);
+        QCOMPARE(handled.at(0).at(0).toBool(), true);
+    }
+
+    void aSecondStartBeforeAnyTitledWindowEndsSilently()
+    {
+        velnet::platform::SingleInstance first(QString::fromLatin1(CCardcheckApp::kInstanceName));
+        QVERIFY(first.start());
+        QSignalSpy asked(&first, &velnet::platform::SingleInstance::raiseRequested);
+        CCardcheckApp program(*context_);
+        velnet::test::QtTestResponder r; // and no dialog either: it would block
+        QVERIFY(!program.InitInstance({"cardcheck"}));
+        QVERIFY(asked.wait(2000));
+        QVERIFY(!CCardcheckApp::raiseWindowTitled(QStringLiteral("Corvane NIC Diagnostics  v1.0")));
+    }
+
+private:
+    velnet::test::TempDir dir_;
+    std::unique_ptr<velnet::registry::FileRegistry> store_;
+    std::unique_ptr<velnet::platform::FakeHelpViewer> help_;
+    std::unique_ptr<SheetContext> context_;
+};
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"

@@ -7,6 +7,7 @@ velnet_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils mandoc
+  dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
 )
 
 velnet_install_missing() {

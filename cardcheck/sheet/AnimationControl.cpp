@@ -5,6 +5,20 @@
 
 namespace cardcheck {
 
+QImage AnimationControl::loadStrip(const QString& path, qreal devicePixelRatio)
+{
+    if (devicePixelRatio > 1.0 && path.endsWith(QStringLiteral(".png"))) {
+        QString hiDpi = path;
+        hiDpi.insert(hiDpi.size() - 4, QStringLiteral("@2x"));
+        QImage image(hiDpi);
+        if (!image.isNull()) {
+            image.setDevicePixelRatio(2.0);
+            return image;
+        }
+    }
+    return QImage(path);
+}
+
 AnimationControl::AnimationControl(QWidget* parent) : QWidget(parent)
 {
     ticker_.setTimerType(Qt::PreciseTimer);
@@ -18,11 +32,13 @@ bool AnimationControl::open(const QString& stripPath, int frameCount,
     strip_ = QImage();
     frameCount_ = 0;
     frame_ = first_ = last_ = 0;
-    QImage image(stripPath);
+    QImage image = loadStrip(stripPath, devicePixelRatioF());
     if (image.isNull() || frameCount <= 0 || image.width() % frameCount != 0 ||
         frameInterval.count() <= 0)
         return false;
+    const qreal ratio = image.devicePixelRatio();
     image = image.convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(ratio);
     const QRgb transparent = image.pixel(0, 0);
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -30,7 +46,8 @@ bool AnimationControl::open(const QString& stripPath, int frameCount,
     }
     strip_ = image;
     frameCount_ = frameCount;
-    frameSize_ = QSize(image.width() / frameCount, image.height());
+    framePixels_ = QSize(image.width() / frameCount, image.height());
+    frameSize_ = (QSizeF(framePixels_) / image.devicePixelRatio()).toSize();
     interval_ = frameInterval;
     updateGeometry();
     update();
@@ -73,7 +90,8 @@ void AnimationControl::paintEvent(QPaintEvent*)
     if (strip_.isNull())
         return;
     QPainter painter(this);
-    const QRect source(frame_ * frameSize_.width(), 0, frameSize_.width(), frameSize_.height());
+    const QRect source(frame_ * framePixels_.width(), 0, framePixels_.width(),
+                       framePixels_.height());
     QRect target(QPoint(0, 0), frameSize_);
     target.moveCenter(rect().center());
     painter.drawImage(target, strip_, source);

@@ -43,8 +43,12 @@ private:
     void OnTick();
     void showFrame(int frame);
 
+    // NAME@2x.png instead of NAME.png on a screen of double density.
+    static QImage loadStrip(const QString& path, qreal devicePixelRatio);
+
     QImage strip_;
-    QSize frameSize_;
+    QSize framePixels_; // in the strip
+    QSize frameSize_;   // on the screen
     int frameCount_ = 0;
     std::chrono::microseconds interval_{0};
     int first_ = 0;

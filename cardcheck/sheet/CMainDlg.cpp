@@ -39,6 +39,7 @@ CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
 
 CMainDlg::~CMainDlg()
 {
+    diagnostics_->waitForTest();
     if (AdapterLibrary* library = theAdapterLibrary()) {
         library->putDriversBack();
         destroyAdapterLibrary();

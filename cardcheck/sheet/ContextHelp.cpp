@@ -86,6 +86,12 @@ bool ContextHelp::helpRequest(QWidget* widget, QPoint globalPos)
     QWidget* control = controlFor(widget);
     if (!control)
         return false;
+    if (override_) {
+        if (const std::uint32_t id = override_(control, globalPos, fromKeyboard)) {
+            viewer_.showPopup(helpFile_, id, globalPos);
+            return true;
+        }
+    }
     if (const ListHelp* list = listHelpFor(control)) {
         const int row = rowFor(*list, globalPos, fromKeyboard);
         if (row >= 0) {

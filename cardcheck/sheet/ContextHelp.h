@@ -42,6 +42,10 @@ public:
         SelectedAfterKeyboard // the selected row when the request came from F1
     };
     using RowHelp = std::function<std::uint32_t(int row)>;
+    // A dialog's own rule for some controls: the help id for a request over
+    // `control`, or 0 to go on with the row help and the table.
+    using HelpOverride =
+        std::function<std::uint32_t(QWidget* control, QPoint globalPos, bool fromKeyboard)>;
 
     ContextHelp(QWidget* dialog, std::vector<Entry> table, velnet::platform::HelpViewer& viewer);
     ~ContextHelp() override;
@@ -50,6 +54,8 @@ public:
     // goes to the table.
     void setRowHelp(QAbstractItemView* list, RowHelp rowHelp,
                     RowChoice choice = RowChoice::UnderPointer);
+
+    void setHelpOverride(HelpOverride helpOverride) { override_ = std::move(helpOverride); }
 
     // A help request for `widget` at the screen position (what F1 and the
     // "What's This?" click lead to). True when a topic was asked for.
@@ -86,6 +92,7 @@ private:
     std::vector<Entry> table_;
     velnet::platform::HelpViewer& viewer_;
     std::vector<ListHelp> lists_;
+    HelpOverride override_;
     std::string helpFile_;
 };
 

@@ -14,6 +14,10 @@ namespace {
 QString resourceName(int bitmapId)
 {
     switch (bitmapId) {
+    case PictureWindow::EchoComputers:
+        return QStringLiteral(":/cardcheck/images/echo139");
+    case PictureWindow::Computer:
+        return QStringLiteral(":/cardcheck/images/computer140");
     case PictureWindow::Logo:
         return QStringLiteral(":/cardcheck/images/logo141");
     case PictureWindow::Splash:

@@ -16,6 +16,8 @@ public:
     // Bitmap ids of the program's own pictures.
     enum BitmapId
     {
+        EchoComputers = 139,
+        Computer = 140,
         Logo = 141,
         Splash = 142,
         Warning = 143

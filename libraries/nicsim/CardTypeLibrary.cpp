@@ -163,6 +163,7 @@ CardTypeLibrary::Card CardTypeLibrary::buildCard(std::size_t nicIndex)
         test.nameId = textId(entry.value("name", json()));
         test.result = textId(entry.value("failure", json()));
         test.durationMs = entry.value("durationMs", 200);
+        test.failuresLeft = entry.value("failures", -1);
         test.help =
             entry.value("help", help + 0x500 + static_cast<std::int32_t>(card.tests.size()));
         card.tests.push_back(std::move(test));
@@ -395,11 +396,15 @@ std::int32_t CardTypeLibrary::TestName(std::int32_t test)
 std::int32_t CardTypeLibrary::RunTest(std::int32_t test)
 {
     trace(libraryName_ + " RunTest " + std::to_string(test));
-    const Card* card = selected();
+    Card* card = selected();
     if (!card || !inRange(card->tests, test))
         return messages_.noSuchTest;
-    const SelfTest& self = card->tests[static_cast<std::size_t>(test)];
+    SelfTest& self = card->tests[static_cast<std::size_t>(test)];
     std::this_thread::sleep_for(std::chrono::milliseconds(self.durationMs));
+    if (self.failuresLeft == 0)
+        return 0;
+    if (self.failuresLeft > 0)
+        --self.failuresLeft;
     return self.result;
 }
 

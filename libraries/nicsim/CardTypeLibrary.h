@@ -93,6 +93,9 @@ private:
         std::int32_t result = 0;
         std::int32_t durationMs = 0;
         std::int32_t help = 0;
+        // Runs that still fail before the test passes; -1: every run fails.
+        // Only RunTest touches it, and one test runs at a time.
+        std::int32_t failuresLeft = -1;
     };
     struct Card
     {

@@ -131,12 +131,21 @@ QImage drawAnimationStrip()
     return strip;
 }
 
-bool save(const QImage& image, const QString& path)
+bool write(const QImage& image, const QString& path)
 {
     if (image.save(path, "PNG"))
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
+}
+
+// The picture as NAME.png and, every pixel doubled, as NAME@2x.png for
+// screens of double density.
+bool save(const QImage& image, const QString& name)
+{
+    return write(image, name + ".png") &&
+           write(image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation),
+                 name + "@2x.png");
 }
 
 } // namespace
@@ -145,8 +154,8 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const bool ok = save(drawEchoPicture(), dir + "/echo_computers.png") &&
-                    save(drawComputer(), dir + "/computer.png") &&
-                    save(drawAnimationStrip(), dir + "/echo_animation.png");
+    const bool ok = save(drawEchoPicture(), dir + "/echo139") &&
+                    save(drawComputer(), dir + "/computer140") &&
+                    save(drawAnimationStrip(), dir + "/animation159");
     return ok ? 0 : 1;
 }

@@ -10,7 +10,7 @@ using cardcheck::AnimationControl;
 using namespace std::chrono_literals;
 
 namespace {
-const QString kClip = QStringLiteral(":/cardcheck/animations/159.png");
+const QString kClip = QStringLiteral(":/cardcheck/images/animation159.png");
 } // namespace
 
 class AnimationControlTest : public QObject

@@ -1,0 +1,92 @@
+#pragma once
+
+// What the Properties page, the Diagnostics page and the echo test dialog
+// get from the program in a test: the simulated NIC libraries loaded on a
+// scenario of the test's own (discovery and the first selection, as start-up
+// does), the program-wide flags in their start-up state, a registry file of
+// the test's own and a help viewer that records instead of showing.
+#include "TempDir.h"
+#include "adapter/AdapterLibrary.h"
+#include "platform/FakeHelpViewer.h"
+#include "registry/FileRegistry.h"
+#include "sheet/SheetContext.h"
+#include "sheet/SheetState.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace cardcheck::test {
+
+class PagesFixture
+{
+public:
+    explicit PagesFixture(const std::string& scenarioJson, bool advancedMode = false)
+        : registry_(dir_.file("registry.reg")), context_{registry_, help_}
+    {
+        velnet::test::writeFile(dir_.file("scenario.json"), scenarioJson);
+        qputenv("NICPORT_SCENARIO", QByteArray::fromStdString(dir_.file("scenario.json")));
+        qputenv("NICPORT_TRACE", QByteArray::fromStdString(dir_.file("trace.txt")));
+        sheetState() = SheetState{};
+        sheetState().advancedMode = advancedMode ? 1 : 0;
+        bindingState() = BindingState{};
+        Discovery discovery;
+        if (discovery.Discover(error_) > 0) {
+            AdapterLibrary& library = createAdapterLibrary(std::move(discovery));
+            selected_ = library.select(0, sheetState().selectionMessage) == 1;
+        }
+        sheetState().setAllRefreshFlags();
+    }
+
+    ~PagesFixture()
+    {
+        if (AdapterLibrary* library = theAdapterLibrary()) {
+            library->putDriversBack();
+            destroyAdapterLibrary();
+        }
+        qunsetenv("NICPORT_SCENARIO");
+        qunsetenv("NICPORT_TRACE");
+    }
+
+    PagesFixture(const PagesFixture&) = delete;
+    PagesFixture& operator=(const PagesFixture&) = delete;
+
+    // True when a NIC was found and selected.
+    bool ready() const { return selected_ && theAdapterLibrary(); }
+    const std::string& error() const { return error_; }
+
+    SheetContext& context() { return context_; }
+    velnet::platform::FakeHelpViewer& help() { return help_; }
+    const std::string& folder() const { return dir_.path(); }
+
+    // The calls the libraries recorded, one per line ("VX410CFG RunTest 1").
+    std::vector<std::string> trace() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(velnet::test::readFile(dir_.file("trace.txt")));
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    // How many recorded calls end with `call` ("RunTest 1").
+    int traced(const std::string& call) const
+    {
+        int count = 0;
+        for (const std::string& line : trace())
+            count += line.size() >= call.size() &&
+                     line.compare(line.size() - call.size(), call.size(), call) == 0;
+        return count;
+    }
+
+private:
+    velnet::test::TempDir dir_;
+    velnet::registry::FileRegistry registry_;
+    velnet::platform::FakeHelpViewer help_;
+    SheetContext context_;
+    std::string error_;
+    bool selected_ = false;
+};
+
+} // namespace cardcheck::test

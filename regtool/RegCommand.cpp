@@ -298,13 +298,17 @@ std::vector<std::uint8_t> parseData(ValueType type, const std::string& d, const 
     case ValueType::Qword: {
         std::size_t used = 0;
         unsigned long long n = 0;
+        // Decimal, or hexadecimal after "0x"; a leading zero is not octal.
+        const bool hex = d.size() > 2 && d[0] == '0' && (d[1] == 'x' || d[1] == 'X');
+        const std::string digits = hex ? d.substr(2) : d;
         try {
-            n = std::stoull(d, &used, 0);
+            n = std::stoull(digits, &used, hex ? 16 : 10);
         } catch (...) {
             used = 0;
         }
         const bool fits = type == ValueType::Qword || n <= 0xFFFFFFFFull;
-        if (d.empty() || used != d.size() || d[0] == '-' || !fits)
+        if (digits.empty() || used != digits.size() ||
+            !std::isxdigit(static_cast<unsigned char>(digits[0])) || !fits)
             throw Error{"ERROR: Invalid value for " + typeName(type) + ": \"" + d + "\"."};
         const int size = type == ValueType::Dword ? 4 : 8;
         for (int i = 0; i < size; ++i)

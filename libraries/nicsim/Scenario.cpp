@@ -54,9 +54,9 @@ const char* Scenario::defaultText()
     return R"({
   "nics": [
     { "type": "VX410", "name": "Corvane Fast Velnet Server XL PCI NIC",
-      "address": "00A0CC4E1F02", "slot": 3, "irq": 11, "ioBase": "0xE800" },
+      "address": "00-A0-CC-4E-1F-02", "slot": 3, "irq": 11, "ioBase": "0xE800" },
     { "type": "VX410", "name": "Corvane Fast Velnet Server XL PCI NIC",
-      "address": "00A0CC4E1F03", "slot": 4, "irq": 10, "ioBase": "0xE400" }
+      "address": "00-A0-CC-4E-1F-03", "slot": 4, "irq": 10, "ioBase": "0xE400" }
   ]
 })";
 }

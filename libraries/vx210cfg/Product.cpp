@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kDefaults = R"json({
   "name": "Corvane Velnet XL 10/100 PCI Desktop NIC",
-  "address": "00A0CC2B7700", "slot": 2, "irq": 9, "ioBase": "0xD800",
+  "address": "00-A0-CC-2B-77-00", "slot": 2, "irq": 9, "ioBase": "0xD800",
   "link": "100 Mbps, Half Duplex",
   "summary": [
     { "name": "Network Address", "value": "{address}" },

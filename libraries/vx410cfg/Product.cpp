@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kDefaults = R"json({
   "name": "Corvane Fast Velnet Server XL PCI NIC",
-  "address": "00A0CC4E1F00", "slot": 1, "bus": 0, "irq": 11, "ioBase": "0xEC00",
+  "address": "00-A0-CC-4E-1F-00", "slot": 1, "bus": 0, "irq": 11, "ioBase": "0xEC00",
   "memBase": "0xFEBFF000", "link": "100 Mbps, Full Duplex", "media": "Auto Select",
   "summary": [
     { "name": "Network Address", "value": "{address}" },

@@ -70,7 +70,11 @@ TEST_F(RegtoolTest, AddDeleteAndTheirTypes)
     EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "m", "/t", "REG_MULTI_SZ", "/d",
                    "one\\0two", "/f"}),
               0);
+    EXPECT_EQ(
+        run({"add", "HKLM\\SOFTWARE\\New\\Key", "/v", "d", "/t", "REG_DWORD", "/d", "010", "/f"}),
+        0);
     auto values = flattenFile(store).at("hkey_local_machine\\software\\new\\key");
+    EXPECT_EQ(values.at("d").data, (std::vector<std::uint8_t>{10, 0, 0, 0})); // not octal
     EXPECT_EQ(values.at("n").data, (std::vector<std::uint8_t>{16, 0, 0, 0}));
     EXPECT_EQ(values.at("b").data, (std::vector<std::uint8_t>{0x0a, 0xff}));
     EXPECT_EQ(values.at("").data, (std::vector<std::uint8_t>{'t', 'e', 'x', 't', 0}));
@@ -117,6 +121,10 @@ TEST_F(RegtoolTest, ErrorsAreOneLineAndNonZero)
         {{"query", "HKXX\\SOFTWARE"}, "ERROR: Invalid key name.\n"},
         {{"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/t", "REG_DWORD", "/d", "4294967296", "/f"},
          "ERROR: Invalid value for REG_DWORD: \"4294967296\".\n"},
+        {{"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/t", "REG_DWORD", "/d", "-5", "/f"},
+         "ERROR: Invalid value for REG_DWORD: \"-5\".\n"},
+        {{"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/t", "REG_DWORD", "/d", "0x", "/f"},
+         "ERROR: Invalid value for REG_DWORD: \"0x\".\n"},
         {{"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/t", "REG_FOO", "/d", "1"},
          "ERROR: Invalid type \"REG_FOO\".\n"},
         {{"add", "HKLM\\SOFTWARE\\Corvane", "/v"},

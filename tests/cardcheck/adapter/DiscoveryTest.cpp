@@ -79,12 +79,12 @@ TEST_F(DiscoveryTest, TwoTypesAreEachLoadedOnceAndTheFirstSelectLoadsTheFirstAga
     ASSERT_EQ(adapter().select(0, message), 1);
     EXPECT_EQ(adapter().currentLibraryName(), "VX410CFG");
     EXPECT_EQ(traced("load VX410CFG"), 2);
-    EXPECT_EQ(adapter().CardSummaryValue(0), "00A0CC4E1F02");
+    EXPECT_EQ(adapter().CardSummaryValue(0), "00-A0-CC-4E-1F-02");
 
     // Same type: no new load, card 1 of the same library.
     ASSERT_EQ(adapter().select(1, message), 1);
     EXPECT_EQ(traced("load VX410CFG"), 2);
-    EXPECT_EQ(adapter().CardSummaryValue(0), "00A0CC4E1F03");
+    EXPECT_EQ(adapter().CardSummaryValue(0), "00-A0-CC-4E-1F-03");
 
     // The other type: its library replaces the loaded one.
     ASSERT_EQ(adapter().select(2, message), 1);
@@ -92,7 +92,7 @@ TEST_F(DiscoveryTest, TwoTypesAreEachLoadedOnceAndTheFirstSelectLoadsTheFirstAga
     EXPECT_EQ(traced("load VX210CFG"), 2);
     EXPECT_EQ(adapter().selectedIndex(), 2);
     EXPECT_EQ(adapter().selectedCardNumber(), 0);
-    EXPECT_EQ(adapter().CardSummaryValue(0), "00A0CC2B7701");
+    EXPECT_EQ(adapter().CardSummaryValue(0), "00-A0-CC-2B-77-01");
 }
 
 TEST_F(DiscoveryTest, TypeListKeepsFirstSeenOrderAndDropsRepeats)

@@ -32,7 +32,7 @@ TEST_F(WrapperTest, NameAndValueWrappersListUntilNoText)
     ASSERT_NO_FATAL_FAILURE(selectFirst("lists.json"));
     velnet::test::GTestResponder responder;
     EXPECT_EQ(adapter().CardSummaryName(0), "Network Address");
-    EXPECT_EQ(adapter().CardSummaryValue(0), "00A0CC4E1F02");
+    EXPECT_EQ(adapter().CardSummaryValue(0), "00-A0-CC-4E-1F-02");
     EXPECT_EQ(adapter().CardSummaryHelp(0), 393216);
     EXPECT_EQ(adapter().CardSummaryName(1), "Link Status");
     EXPECT_EQ(adapter().CardSummaryName(3), std::nullopt);
@@ -178,7 +178,7 @@ TEST_F(WrapperTest, LibraryWithoutItsStringTableGivesText106)
         std::to_string(adapter().entryPoints().TestName(0)) + "."));
     EXPECT_EQ(adapter().TestName(0), std::nullopt);
     // The values need no string table.
-    EXPECT_EQ(adapter().CardSummaryValue(0), "00A0CC4E1F00");
+    EXPECT_EQ(adapter().CardSummaryValue(0), "00-A0-CC-4E-1F-00");
 }
 
 // A library that fills every 104-byte buffer without a NUL: the wrappers

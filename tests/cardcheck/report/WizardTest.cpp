@@ -522,7 +522,7 @@ void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
     const std::string report = velnet::test::readFile(path.toStdString());
     QVERIFY(report.find("\nProduct:  Corvane Fast Velnet Server XL PCI NIC\n") !=
             std::string::npos);
-    QVERIFY(report.find("\nAdapter Configuration:\nNode Address  00A0CC4E1F02\nInterrupt  11\n") !=
+    QVERIFY(report.find("\nAdapter Configuration:\nNode Address  00-A0-CC-4E-1F-02\nInterrupt  11\n") !=
             std::string::npos);
     QVERIFY(report.find("\nLinux System Summary:\n") != std::string::npos);
 }

@@ -65,7 +65,7 @@ bool CCardcheckApp::InitInstance(const QStringList& arguments)
 
     {
         CSplashDlg splash(state.welcomeMode != 0);
-        if (splash.exec() != QDialog::Accepted)
+        if (splash.runModal() != QDialog::Accepted)
             return false;
     }
 

@@ -9,6 +9,7 @@
 #include "ui_CSplashDlg.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QThread>
 
@@ -32,6 +33,21 @@ CSplashDlg::~CSplashDlg()
         worker_->wait();
         delete worker_;
     }
+}
+
+int CSplashDlg::runModal()
+{
+    QEventLoop loop;
+    bool closed = false;
+    connect(this, &QDialog::finished, &loop, [&] {
+        closed = true;
+        loop.quit();
+    });
+    setWindowModality(Qt::ApplicationModal);
+    show(); // starts the worker
+    if (!closed)
+        loop.exec(QEventLoop::DialogExec);
+    return result();
 }
 
 void CSplashDlg::showEvent(QShowEvent* event)

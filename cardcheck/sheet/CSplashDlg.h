@@ -25,7 +25,7 @@ class CSplashDlg : public QDialog
 
 public:
     // Message 1029 (the first user message number + 5) of the start-up worker.
-    static constexpr QEvent::Type kStartupDoneEvent = static_cast<QEvent::Type>(QEvent::User + 5);
+    static constexpr QEvent::Type kStartupDoneEvent = static_cast<QEvent::Type>(1029);
 
     class StartupDoneEvent : public QEvent
     {
@@ -36,6 +36,12 @@ public:
 
     explicit CSplashDlg(bool welcomeMode, QWidget* parent = nullptr);
     ~CSplashDlg() override;
+
+    // Runs the splash modally until the worker's result closed it. Unlike
+    // exec(), it cannot miss a result that arrives while the window is still
+    // being shown: exec() only starts its loop after show() returns, and a
+    // dialog closed before that would leave the loop waiting forever.
+    int runModal();
 
     const std::string& errorText() const { return errorText_; }
 

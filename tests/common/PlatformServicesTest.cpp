@@ -22,12 +22,6 @@ class PlatformServicesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        // The runtime folder the tests get is private to the user, as a real one is.
-        QFile::setPermissions(qEnvironmentVariable("XDG_RUNTIME_DIR"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
     void secondStartAsksTheFirstToRaise()

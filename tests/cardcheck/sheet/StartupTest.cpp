@@ -51,8 +51,6 @@ private slots:
     void initTestCase()
     {
         Q_INIT_RESOURCE(SheetImages);
-        QFile::setPermissions(qEnvironmentVariable("XDG_RUNTIME_DIR"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void init()

@@ -18,11 +18,6 @@ class TrayMonitorTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QFile::setPermissions(qEnvironmentVariable("XDG_RUNTIME_DIR"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
     void linkStatesOfTheScenario()

@@ -499,14 +499,17 @@ std::string formatRegFile(const RegTree& tree, Root root, std::string_view path)
 {
     std::string out(kHeader4);
     out += "\n\n";
-    if (const RegNode* node = tree.find(root, path)) {
-        std::string full(rootName(root));
-        for (auto part : splitKeyPath(path)) {
-            full += '\\';
-            full += part;
-        }
-        appendNode(out, *node, full, false);
+    // The section names spell the keys as stored, whatever case the caller used.
+    const RegNode* node = &tree.root(root);
+    std::string full(rootName(root));
+    for (auto part : splitKeyPath(path)) {
+        node = node->child(part);
+        if (!node)
+            return out;
+        full += '\\';
+        full += node->name();
     }
+    appendNode(out, *node, full, false);
     return out;
 }
 

@@ -91,7 +91,9 @@ TEST_F(RegtoolTest, AddDeleteAndTheirTypes)
 TEST_F(RegtoolTest, ImportAndExportMoveConfigurations)
 {
     const std::string exported = dir.file("corvane.reg");
-    ASSERT_EQ(run({"export", "HKLM\\SOFTWARE\\Corvane", exported}), 0) << err.str();
+    ASSERT_EQ(run({"export", "hklm\\software\\CORVANE", exported}), 0) << err.str();
+    EXPECT_NE(readFile(exported).find("\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Sub]\n"),
+              std::string::npos);
     const auto before = flattenFile(store);
 
     writeFile(store, "REGEDIT4\n");

@@ -13,7 +13,11 @@
 #include "sheet/SheetState.h"
 
 #include <QByteArray>
+#include <QPoint>
+#include <QWhatsThis>
+#include <QWidget>
 #include <QtGlobal>
+#include <QtTest/QTest>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -88,5 +92,16 @@ private:
     std::string error_;
     bool selected_ = false;
 };
+
+// A click in "What's This?" mode, as after the caption's help button.
+inline void whatsThisClick(QWidget* widget, QPoint pos = {})
+{
+    QWhatsThis::enterWhatsThisMode();
+    if (pos.isNull())
+        pos = widget->rect().center();
+    QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
+    // The real help viewer's pop-up ends the mode; the fake one does not.
+    QWhatsThis::leaveWhatsThisMode();
+}
 
 } // namespace cardcheck::test

@@ -20,6 +20,7 @@
 
 using cardcheck::CAdapterPropertyPage;
 using cardcheck::test::PagesFixture;
+using cardcheck::test::whatsThisClick;
 using velnet::test::QtTestResponder;
 using velnet::ui::Answer;
 using velnet::ui::Buttons;
@@ -292,17 +293,6 @@ private slots:
     }
 
 private:
-    // A click in "What's This?" mode, as after the caption's help button.
-    static void whatsThisClick(QWidget* widget, QPoint pos = {})
-    {
-        QWhatsThis::enterWhatsThisMode();
-        if (pos.isNull())
-            pos = widget->rect().center();
-        QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
-        // The real help viewer's pop-up ends the mode; the fake one does not.
-        QWhatsThis::leaveWhatsThisMode();
-    }
-
     void open(bool advanced)
     {
         fixture_ = std::make_unique<PagesFixture>(kScenario, advanced);

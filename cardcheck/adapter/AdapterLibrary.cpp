@@ -1,6 +1,6 @@
 #include "AdapterLibrary.h"
 
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 #include <array>
 #include <memory>

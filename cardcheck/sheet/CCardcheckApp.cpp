@@ -1,6 +1,9 @@
 #include "CCardcheckApp.h"
 
+#include "adapter/AdapterLibrary.h"
+#include "platform/Restart.h"
 #include "resources/StringTable.h"
+#include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/CSplashDlg.h"
 #include "sheet/CWarningDlg.h"
@@ -71,7 +74,19 @@ bool CCardcheckApp::InitInstance(const QStringList& arguments)
 
     CMainDlg sheet(context_);
     sheet.exec();
+    ExitInstance(sheet);
     return false;
+}
+
+void CCardcheckApp::ExitInstance(CMainDlg& sheet)
+{
+    sheet.diagnosticsPage()->waitForTest();
+    if (AdapterLibrary* library = theAdapterLibrary()) {
+        library->putDriversBack();
+        destroyAdapterLibrary();
+    }
+    if (sheetState().rebootAtExit == 1)
+        velnet::platform::restart().reboot();
 }
 
 } // namespace cardcheck

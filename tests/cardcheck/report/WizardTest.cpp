@@ -15,6 +15,7 @@
 #include "report/CSupportPage.h"
 #include "report/ReportAnswers.h"
 #include "report/ReportWriter.h"
+#include "sheet/CCardcheckApp.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
 #include "ui/SheetContext.h"
@@ -516,6 +517,7 @@ void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
         });
         click(sheet.supportPage(), "problemReportButton");
         sheet.reject();
+        CCardcheckApp::ExitInstance(sheet);
     }
     ::unsetenv("NICPORT_SCENARIO");
     QVERIFY(!theAdapterLibrary());

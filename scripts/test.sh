@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test of both builds.
+# UndefinedBehaviorSanitizer) and runs every test of both builds, then fuzzes
+# the registry parser for a minute.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 source "$top/scripts/deps.sh"
@@ -17,4 +18,6 @@ for variant in normal sanitize; do
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
 done
+# The registry parser's fuzzer, built with clang, over its seed corpus.
+"$top/scripts/fuzz.sh" 60
 echo "All tests passed in both builds."

@@ -8,6 +8,7 @@ velnet_packages=(
   xvfb xauth fonts-dejavu-core
   desktop-file-utils mandoc
   dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
+  clang libclang-rt-14-dev
 )
 
 velnet_install_missing() {

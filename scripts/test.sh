@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer), runs every test of both builds and checks that
-# the sources keep the repository's clang-format style.
+# UndefinedBehaviorSanitizer), runs every test of both builds, fuzzes the
+# registry parser for a minute and checks that the sources keep the
+# repository's clang-format style.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 source "$top/scripts/deps.sh"
@@ -24,6 +25,8 @@ for variant in normal sanitize; do
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
 done
+# The registry parser's fuzzer, built with clang, over its seed corpus.
+"$top/scripts/fuzz.sh" 60
 echo "All tests passed in both builds."
 if [ "$format_ok" = 0 ]; then
   echo "Some sources differ from the clang-format style (listed above)." >&2

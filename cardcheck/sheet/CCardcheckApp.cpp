@@ -9,7 +9,7 @@
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
 #include "sheet/StartupSwitches.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -80,13 +80,14 @@ bool CCardcheckApp::InitInstance(const QStringList& arguments)
 
 void CCardcheckApp::ExitInstance(CMainDlg& sheet)
 {
+    ProgramState& program = ProgramState::current();
     sheet.diagnosticsPage()->waitForTest();
-    if (AdapterLibrary* library = theAdapterLibrary()) {
+    if (AdapterLibrary* library = program.library()) {
         library->putDriversBack();
-        destroyAdapterLibrary();
+        program.destroyLibrary();
     }
-    if (sheetState().rebootAtExit == 1)
-        velnet::platform::restart().reboot();
+    if (program.sheet.rebootAtExit == 1)
+        program.restart().reboot();
 }
 
 } // namespace cardcheck

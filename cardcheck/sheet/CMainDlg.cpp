@@ -7,7 +7,7 @@
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/RestartPrompt.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 #include "ui_CMainDlg.h"
 
 #include <QPushButton>

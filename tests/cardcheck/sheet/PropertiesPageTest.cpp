@@ -338,3 +338,4 @@ private:
 
 QTEST_MAIN(PropertiesPageTest)
 #include "PropertiesPageTest.moc"
+#include "ui/ProgramState.h"

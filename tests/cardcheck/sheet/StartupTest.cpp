@@ -6,13 +6,13 @@
 #include "platform/FakeHelpViewer.h"
 #include "platform/FakeRestart.h"
 #include "registry/FileRegistry.h"
+#include "resources/StringTable.h"
 #include "sheet/CCardcheckApp.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/StartupWorker.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "resources/StringTable.h"
+#include "sheet/StartupWorker.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -49,10 +49,7 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        Q_INIT_RESOURCE(SheetImages);
-    }
+    void initTestCase() { Q_INIT_RESOURCE(SheetImages); }
 
     void init()
     {
@@ -317,3 +314,4 @@ private:
 
 QTEST_MAIN(StartupTest)
 #include "StartupTest.moc"
+#include "ui/ProgramState.h"

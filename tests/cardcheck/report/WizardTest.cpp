@@ -1,3 +1,4 @@
+#include "ModalDriver.h"
 #include "QtTestResponder.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
@@ -39,29 +40,12 @@
 
 using namespace cardcheck;
 using velnet::test::TempDir;
+using velnet::test::whenShown;
 
 namespace {
 
 const char* const kFieldEmpty =
     "Error field cannot be empty.  Enter a \"?\" if data is not available.";
-
-// Runs `action` once a visible modal dialog of type T is the active modal
-// widget. It must be set up before the click that opens the dialog, since
-// that click only returns when the dialog has closed.
-template <typename T> void whenShown(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(dialog);
-    });
-    timer->start();
-}
 
 template <typename T> T* child(QWidget* dialog, const char* name)
 {

@@ -1,6 +1,6 @@
 #include "ModalDriver.h"
 #include "QtTestResponder.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
@@ -285,7 +285,7 @@ private slots:
         CMainDlg sheet(*context_);
         sheet.show();
         bool checked = false;
-        test::ModalDriver driver(10000);
+        velnet::test::ModalDriver driver(10000);
         driver.when<CNicDetailsDlg>([&](CNicDetailsDlg* details) {
             auto* list = child<QTreeWidget>(details, "detailsList");
             QCOMPARE(list->headerItem()->text(0), QStringLiteral("Name"));

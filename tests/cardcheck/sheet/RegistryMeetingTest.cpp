@@ -4,7 +4,7 @@
 #include "ConfigLoader.h"
 #include "GTestResponder.h"
 #include "ParameterRows.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "Tables.h"
 #include "TempDir.h"
 #include "registry/FileRegistry.h"

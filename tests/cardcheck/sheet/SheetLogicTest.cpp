@@ -1,5 +1,5 @@
 #include "GTestResponder.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
 #include "platform/OsVersion.h"

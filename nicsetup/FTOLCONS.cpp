@@ -1,6 +1,7 @@
 #include "FTOLCONS.h"
 
 #include "NumericInput.h"
+#include "ParameterRows.h"
 #include "ProgramName.h"
 #include "Tables.h"
 #include "ui/MessageBox.h"
@@ -18,9 +19,9 @@ void inform(const std::string& text)
 std::uint32_t* fieldOf(CARD_INFO& card, unsigned row)
 {
     switch (row) {
-    case 1:
+    case ParameterRows::SamplingWindow:
         return &card.SamplingWindow;
-    case 2:
+    case ParameterRows::SamplingRatio:
         return &card.SamplingRatio;
     default:
         return nullptr;

@@ -18,7 +18,7 @@
 #include "sheet/CCardcheckApp.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/ReportAnswers.h"
 #include "ui/SheetContext.h"
 
@@ -478,7 +478,7 @@ void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
     velnet::platform::FakeProcessLauncher launcher;
     ::setenv("NICPORT_SCENARIO", velnet::test::fixturePath("report/report-nic.json").c_str(), 1);
     std::string error;
-    QCOMPARE(StartupWorker::run(error, false), 1);
+    QCOMPARE(StartupDiscovery::run(error, false), 1);
     const QString path = QString::fromStdString(dir_->file("sheet-report.txt"));
     {
         CMainDlg sheet(*context_);

@@ -12,7 +12,7 @@
 #include "sheet/CMainDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -71,7 +71,7 @@ private slots:
         test::SimulatedNics nics;
         velnet::platform::FakeRestart restart;
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 2);
+        QCOMPARE(StartupDiscovery::run(error, false), 2);
         sheetState().rebootAtExit = 1;
         {
             velnet::test::QtTestResponder r;

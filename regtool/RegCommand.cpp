@@ -253,9 +253,9 @@ void check(Status s, const FileRegistry& reg)
     case Status::AccessDenied:
         throw Error{"ERROR: Access is denied."};
     case Status::Corrupt:
-        throw Error{"ERROR: " + reg.errorText()};
     case Status::IoError:
-        throw Error{"ERROR: " + reg.path() + " could not be written."};
+    case Status::Busy:
+        throw Error{"ERROR: " + reg.errorText()};
     case Status::InvalidName:
         throw Error{"ERROR: A key or value name cannot hold a line break."};
     }

@@ -78,7 +78,7 @@ void FileRegistry::refresh()
             error_ = describe(path_, parsed.errorLine, parsed.error);
             return;
         }
-        applyActions(tree_, parsed.actions);
+        loadRegTree(tree_, std::move(parsed));
     }
     applyActions(tree_, pending_);
 }
@@ -122,7 +122,7 @@ Status FileRegistry::createKey(Root root, std::string_view path, Access access)
         return Status::Corrupt;
     if (tree_.find(root, path))
         return openKey(root, path, access);
-    if (!storableName(path))
+    if (!storableName(path) || keyPathProblem(path))
         return Status::InvalidName;
     if (!writable())
         return Status::AccessDenied;
@@ -150,7 +150,7 @@ Status FileRegistry::setValue(Root root, std::string_view path, std::string_view
 {
     if (!tree_.find(root, path))
         return Status::NotFound;
-    if (!storableName(name))
+    if (!storableName(name) || valueNameProblem(name))
         return Status::InvalidName;
     RegAction action;
     action.kind = RegAction::Kind::SetValue;
@@ -316,12 +316,17 @@ Status FileRegistry::lockFailure(const StoreLock& lock)
 
 Status FileRegistry::writeFile()
 {
-    if (FileResult written = file_.replace(formatRegFile(tree_)); !written.ok()) {
+    const RegRewrite rewrite = rewriteRegFile(tree_);
+    if (!rewrite.changed && loaded_.exists)
+        return Status::Success; // a file nobody changed stays as it is, byte for byte
+    if (FileResult written = file_.replace(rewrite.bytes); !written.ok()) {
         writeError_ = std::move(written.error);
         reload(); // what is in memory never reached the file
         return written.status;
     }
-    loaded_ = currentStamp();
+    // Read back what was written: the tree's record of where each line
+    // stands must describe the new file for the next rewrite.
+    reload();
     ++rewrites_;
     return Status::Success;
 }

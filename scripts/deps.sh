@@ -8,6 +8,7 @@ velnet_packages=(
   xvfb xauth fonts-dejavu-core
   desktop-file-utils mandoc
   dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
+  iproute2 tcpdump
 )
 
 velnet_install_missing() {

@@ -1,6 +1,6 @@
 #include "LoopbackResponder.h"
 
-#include "FrameWait.h"
+#include "FrameWaiter.h"
 
 #include <array>
 #include <cerrno>
@@ -26,8 +26,11 @@ LoopbackResponder::LoopbackResponder(const PacketSocket& socket, const StopSigna
 
 std::optional<std::string> LoopbackResponder::run()
 {
+    const FrameWaiter waiter(socket_, stop_);
+    if (auto failure = waiter.failure())
+        return failure;
     for (;;) {
-        switch (waitForFrame(socket_, stop_, std::nullopt)) {
+        switch (waiter.wait(std::nullopt)) {
         case Wake::Stop:
             return std::nullopt;
         case Wake::Error:
@@ -37,32 +40,31 @@ std::optional<std::string> LoopbackResponder::run()
         case Wake::Frame:
             break;
         }
-        if (!takeFrames())
+        if (!takeFrame())
             return failure_;
     }
 }
 
-bool LoopbackResponder::takeFrames()
+// One frame per wake: while a test runs, the next message is never waiting
+// yet, and reading on until the socket is empty would cost a call per echo.
+bool LoopbackResponder::takeFrame()
 {
     std::array<std::uint8_t, 1600> buffer{};
-    for (;;) {
-        const long length = socket_.receive(buffer);
-        if (length == -EAGAIN)
-            return true;
-        if (length < 0) {
-            fail("receive a loopback message", static_cast<int>(-length));
-            return false;
-        }
-        const auto frame =
-            parseLoopbackFrame(std::span(buffer.data(), static_cast<std::size_t>(length)));
-        const auto now = Clock::now();
-        if (!frame || !isForUs(*frame, now))
-            continue;
-        sender_ = frame->source;
-        lastHeard_ = now;
-        if (!answer(*frame))
-            return false;
+    const long length = socket_.receive(buffer);
+    if (length == -EAGAIN)
+        return true;
+    if (length < 0) {
+        fail("receive a loopback message", static_cast<int>(-length));
+        return false;
     }
+    const auto frame =
+        parseLoopbackFrame(std::span(buffer.data(), static_cast<std::size_t>(length)));
+    const auto now = Clock::now();
+    if (!frame || !isForUs(*frame, now))
+        return true;
+    sender_ = frame->source;
+    lastHeard_ = now;
+    return answer(*frame);
 }
 
 bool LoopbackResponder::isForUs(const LoopbackFrame& frame, Clock::time_point now) const

@@ -28,7 +28,7 @@ public:
 
 private:
     // False when the socket failed; failure_ says why.
-    bool takeFrames();
+    bool takeFrame();
     bool isForUs(const LoopbackFrame& frame, std::chrono::steady_clock::time_point now) const;
     bool answer(const LoopbackFrame& message);
     void fail(const std::string& what, int error);

@@ -1,6 +1,6 @@
 #include "LoopbackSender.h"
 
-#include "FrameWait.h"
+#include "FrameWaiter.h"
 
 #include <array>
 #include <cerrno>
@@ -31,6 +31,9 @@ LoopbackSender::LoopbackSender(const PacketSocket& socket, const StopSignal& sto
 
 std::optional<std::string> LoopbackSender::run(bool continuous)
 {
+    const FrameWaiter waiter(socket_, stop_);
+    if (auto failure = waiter.failure())
+        return failure;
     std::uint32_t sent = 0;
     std::uint32_t replies = 0;
     auto nextSend = Clock::now();
@@ -42,7 +45,7 @@ std::optional<std::string> LoopbackSender::run(bool continuous)
         if (!sendMessage())
             return failure_;
         ++sent;
-        switch (awaitReply(sentAt)) {
+        switch (awaitReply(waiter, sentAt)) {
         case Outcome::Reply:
             ++replies;
             break;
@@ -76,11 +79,12 @@ bool LoopbackSender::sendMessage()
     return true;
 }
 
-LoopbackSender::Outcome LoopbackSender::awaitReply(Clock::time_point sentAt)
+LoopbackSender::Outcome LoopbackSender::awaitReply(const FrameWaiter& waiter,
+                                                   Clock::time_point sentAt)
 {
     const auto deadline = sentAt + pacing_.replyTimeout;
     for (;;) {
-        switch (waitForFrame(socket_, stop_, deadline)) {
+        switch (waiter.wait(deadline)) {
         case Wake::Stop:
             return Outcome::Stopped;
         case Wake::Timeout:

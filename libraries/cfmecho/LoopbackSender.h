@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EchoRecord.h"
+#include "FrameWaiter.h"
 #include "PacketSocket.h"
 #include "StopSignal.h"
 
@@ -49,7 +50,7 @@ private:
     };
 
     bool sendMessage();
-    Outcome awaitReply(std::chrono::steady_clock::time_point sentAt);
+    Outcome awaitReply(const FrameWaiter& waiter, std::chrono::steady_clock::time_point sentAt);
     Outcome takeFrames(std::chrono::steady_clock::time_point sentAt);
     bool isReply(const LoopbackFrame& frame) const;
     void fail(const std::string& what, int error);

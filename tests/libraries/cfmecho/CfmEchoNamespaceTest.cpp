@@ -1,18 +1,23 @@
 // The echo test between two processes, one in each of two namespaces joined
 // by a veth pair, as two computers on one wire would run it.
+#include "CfmEcho.h"
 #include "ChildProcess.h"
 #include "NamespacePair.h"
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <regex>
+#include <sched.h>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 
+using velnet::cfmecho::EchoSession;
 using velnet::test::ChildProcess;
 using velnet::test::NamespacePair;
 using namespace std::chrono_literals;
@@ -213,8 +218,12 @@ TEST_F(EchoBetweenNamespaces, ForeignFramesAreNeverCounted)
                           {"--source", "02:00:00:00:00:99", "--target", pair.b().address});
     auto impostor = start(pair.b(), "inject", "intruder",
                           {"--source", pair.b().address, "--target", pair.a().address});
+    // And the sender's own address speaks at other levels.
+    auto otherLevels =
+        start(pair.a(), "inject", "intruder",
+              {"--source", pair.a().address, "--target", pair.b().address, "--other-levels-only"});
     std::this_thread::sleep_for(1500ms);
-    for (Peer* injector : {stranger.get(), impostor.get()}) {
+    for (Peer* injector : {stranger.get(), impostor.get(), otherLevels.get()}) {
         injector->stop();
         const auto injected = injector->process().readUntil("injected ", 5s);
         ASSERT_TRUE(injected);
@@ -339,6 +348,95 @@ TEST_F(EchoBetweenNamespaces, FailuresSayWhatFailedAndWhy)
     ChildProcess unnamed({CFM_ECHO_PEER, pair.a().netns, "", "respond", "alpha"});
     EXPECT_EQ(unnamed.readUntil("end ", 10s).value_or(""),
               "end error No network interface is selected for the echo test.");
+}
+
+// EchoSession::run on a thread of this process that lives in a namespace of
+// the test, as the card-type library's worker would call it.
+class RunInNamespace
+{
+public:
+    RunInNamespace(EchoSession& session, const std::string& netns, EchoSession::Role role,
+                   bool continuous)
+        : thread_([this, &session, netns, role, continuous] {
+              const int fd = ::open(("/run/netns/" + netns).c_str(), O_RDONLY | O_CLOEXEC);
+              if (fd < 0 || ::setns(fd, CLONE_NEWNET) != 0)
+                  result_ = "cannot enter " + netns;
+              else
+                  result_ = session.run(role, continuous);
+              if (fd >= 0)
+                  ::close(fd);
+              ended_ = Clock::now();
+          })
+    {
+    }
+    ~RunInNamespace()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    // The run's result and when it ended.
+    std::optional<std::string> join()
+    {
+        thread_.join();
+        return result_;
+    }
+    Clock::time_point ended() const { return ended_; }
+
+private:
+    std::optional<std::string> result_;
+    Clock::time_point ended_;
+    std::thread thread_;
+};
+
+void awaitState(const EchoSession& session, EchoSession::State state)
+{
+    const auto deadline = Clock::now() + 5s;
+    while (session.state() != state && Clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+}
+
+TEST_F(EchoBetweenNamespaces, StopFromAnotherThreadEndsTheRunAtOnce)
+{
+    EchoSession session;
+    session.setInterface(pair.b().interface);
+    session.setComputerName("bravo");
+    RunInNamespace run(session, pair.b().netns, EchoSession::Role::Respond, true);
+    awaitState(session, EchoSession::Responding);
+    std::this_thread::sleep_for(50ms); // well inside its wait for frames
+    EXPECT_EQ(session.state(), EchoSession::Responding);
+    EXPECT_EQ(session.run(EchoSession::Role::Send, true).value_or("ran"),
+              "The echo test is already running.");
+    const auto asked = Clock::now();
+    session.stop();
+    EXPECT_EQ(run.join().value_or("ended normally"), "ended normally");
+    EXPECT_LT(run.ended() - asked, 100ms);
+    EXPECT_EQ(session.state(), EchoSession::Idle);
+}
+
+TEST_F(EchoBetweenNamespaces, ClearZeroesTheFiguresAndForgetsTheNames)
+{
+    auto responder = start(pair.b(), "respond", "bravo");
+    EchoSession session;
+    session.setInterface(pair.a().interface);
+    session.setComputerName("alpha");
+    RunInNamespace run(session, pair.a().netns, EchoSession::Role::Send, false);
+    EXPECT_EQ(run.join().value_or("ended normally"), "ended normally");
+    EXPECT_EQ(session.figures().sent, 10u);
+    EXPECT_EQ(session.lastResponder(), "bravo");
+    session.clear();
+    const auto figures = session.figures();
+    EXPECT_EQ(figures.sent + figures.received + figures.lost + figures.rttSamples, 0u);
+    EXPECT_EQ(figures.rttMinUs + figures.rttMaxUs + figures.rttSumUs, 0u);
+    EXPECT_EQ(session.lastResponder(), "");
+}
+
+TEST_F(EchoBetweenNamespaces, OnlyEthernetInterfacesCarryTheTest)
+{
+    EchoSession session;
+    session.setInterface("lo"); // the loopback of the test's own namespace
+    RunInNamespace run(session, pair.a().netns, EchoSession::Role::Respond, true);
+    EXPECT_EQ(run.join().value_or("ran"),
+              "The echo test needs an Ethernet interface; lo is not one.");
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 //   its socket is open, "figures ..." for each line "figures" on standard
 //   input, and "end ok" or "end error MESSAGE" plus the last figures when the
 //   run ends; the line "stop" (or the end of input) stops it.
-// ROLE inject: foreign CFM frames to --target from --source until "stop";
-//   then "injected N".
+// ROLE inject: foreign CFM frames to --target from --source until "stop"
+//   (with --other-levels-only none of level 7); then "injected N".
 // ROLE raw-pong: sends every frame of the benchmark's EtherType back with the
 //   addresses swapped, until killed.
 #include "CfmEcho.h"
@@ -44,6 +44,7 @@ struct Options
     std::string role;
     std::string name;
     bool continuous = false;
+    bool otherLevelsOnly = false;
     MacAddress target{};
     MacAddress source{};
 };
@@ -167,12 +168,15 @@ std::vector<std::vector<std::uint8_t>> foreignFrames(const Options& options, std
         frame.senderName = "intruder";
         frames.push_back(buildLoopbackFrame(frame));
     };
-    add(CfmOpcode::LoopbackReply, kEchoMdLevel, options.target);
     add(CfmOpcode::LoopbackReply, 6, options.target);
-    add(CfmOpcode::LoopbackMessage, kEchoMdLevel, options.target);
-    add(CfmOpcode::LoopbackMessage, kEchoMdLevel, classOneMulticast(kEchoMdLevel));
     add(CfmOpcode::LoopbackMessage, 6, classOneMulticast(6));
     add(CfmOpcode::LoopbackMessage, 6, options.target);
+    add(CfmOpcode::LoopbackMessage, 0, options.target);
+    if (!options.otherLevelsOnly) {
+        add(CfmOpcode::LoopbackReply, kEchoMdLevel, options.target);
+        add(CfmOpcode::LoopbackMessage, kEchoMdLevel, options.target);
+        add(CfmOpcode::LoopbackMessage, kEchoMdLevel, classOneMulticast(kEchoMdLevel));
+    }
     auto ccm = frames.front();
     ccm[15] = 1; // continuity check message
     frames.push_back(ccm);
@@ -237,6 +241,8 @@ int main(int argc, char** argv)
         const std::string argument = argv[i];
         if (argument == "--continuous")
             options.continuous = true;
+        else if (argument == "--other-levels-only")
+            options.otherLevelsOnly = true;
         else if (argument == "--target" && i + 1 < argc)
             options.target = parseMac(argv[++i]);
         else if (argument == "--source" && i + 1 < argc)

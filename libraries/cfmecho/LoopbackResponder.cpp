@@ -49,7 +49,7 @@ std::optional<std::string> LoopbackResponder::run()
 // yet, and reading on until the socket is empty would cost a call per echo.
 bool LoopbackResponder::takeFrame()
 {
-    std::array<std::uint8_t, 1600> buffer{};
+    std::array<std::uint8_t, 1600> buffer;
     const long length = socket_.receive(buffer);
     if (length == -EAGAIN)
         return true;

@@ -40,12 +40,12 @@ std::optional<std::string> LoopbackSender::run(bool continuous)
     while (continuous || sent < pacing_.burst) {
         if (!continuous && stop_.waitUntil(nextSend))
             return std::nullopt;
-        const auto sentAt = Clock::now();
-        nextSend = sentAt + pacing_.burstInterval;
-        if (!sendMessage())
+        const auto sentAt = sendMessage();
+        if (!sentAt)
             return failure_;
+        nextSend = *sentAt + pacing_.burstInterval;
         ++sent;
-        switch (awaitReply(waiter, sentAt)) {
+        switch (awaitReply(waiter, *sentAt)) {
         case Outcome::Reply:
             ++replies;
             break;
@@ -63,7 +63,9 @@ std::optional<std::string> LoopbackSender::run(bool continuous)
     return std::nullopt;
 }
 
-bool LoopbackSender::sendMessage()
+// The moment the message left, taken after building it so that the round
+// trip is the wire's and the responder's alone.
+std::optional<Clock::time_point> LoopbackSender::sendMessage()
 {
     LoopbackFrame message;
     message.destination = responder_.value_or(classOneMulticast(kEchoMdLevel));
@@ -71,12 +73,14 @@ bool LoopbackSender::sendMessage()
     message.opcode = CfmOpcode::LoopbackMessage;
     message.transactionId = ++transactionId_;
     message.senderName = computerName_;
-    if (const int error = socket_.send(buildLoopbackFrame(message)); error != 0) {
+    const auto frame = buildLoopbackFrame(message);
+    const auto sentAt = Clock::now();
+    if (const int error = socket_.send(frame); error != 0) {
         fail("send a loopback message", error);
-        return false;
+        return std::nullopt;
     }
     record_.countSent();
-    return true;
+    return sentAt;
 }
 
 LoopbackSender::Outcome LoopbackSender::awaitReply(const FrameWaiter& waiter,
@@ -104,9 +108,10 @@ LoopbackSender::Outcome LoopbackSender::awaitReply(const FrameWaiter& waiter,
 // come yet.
 LoopbackSender::Outcome LoopbackSender::takeFrames(Clock::time_point sentAt)
 {
-    std::array<std::uint8_t, 1600> buffer{};
+    std::array<std::uint8_t, 1600> buffer;
     for (;;) {
         const long length = socket_.receive(buffer);
+        const auto arrived = Clock::now();
         if (length == -EAGAIN)
             return Outcome::Timeout;
         if (length < 0) {
@@ -117,7 +122,7 @@ LoopbackSender::Outcome LoopbackSender::takeFrames(Clock::time_point sentAt)
             parseLoopbackFrame(std::span(buffer.data(), static_cast<std::size_t>(length)));
         if (!frame || !isReply(*frame))
             continue;
-        const auto roundTrip = Clock::now() - sentAt;
+        const auto roundTrip = arrived - sentAt;
         responder_ = frame->source;
         record_.countReply(roundTrip, senderLabel(*frame));
         if (observer_)

@@ -49,7 +49,7 @@ private:
         Failed
     };
 
-    bool sendMessage();
+    std::optional<std::chrono::steady_clock::time_point> sendMessage();
     Outcome awaitReply(const FrameWaiter& waiter, std::chrono::steady_clock::time_point sentAt);
     Outcome takeFrames(std::chrono::steady_clock::time_point sentAt);
     bool isReply(const LoopbackFrame& frame) const;

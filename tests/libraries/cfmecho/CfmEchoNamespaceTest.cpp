@@ -348,6 +348,13 @@ TEST_F(EchoBetweenNamespaces, FailuresSayWhatFailedAndWhy)
     ChildProcess unnamed({CFM_ECHO_PEER, pair.a().netns, "", "respond", "alpha"});
     EXPECT_EQ(unnamed.readUntil("end ", 10s).value_or(""),
               "end error No network interface is selected for the echo test.");
+
+    ASSERT_EQ(
+        NamespacePair::runIn(pair.a().netns, {"ip", "link", "set", pair.a().interface, "down"}), 0);
+    ChildProcess down({CFM_ECHO_PEER, pair.a().netns, pair.a().interface, "send", "alpha"});
+    EXPECT_EQ(down.readUntil("end ", 10s).value_or(""),
+              "end error The echo test could not send a loopback message on " + pair.a().interface +
+                  ": Network is down.");
 }
 
 // EchoSession::run on a thread of this process that lives in a namespace of

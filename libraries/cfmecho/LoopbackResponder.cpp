@@ -18,7 +18,7 @@ bool isGroupAddress(const MacAddress& address)
 
 } // namespace
 
-LoopbackResponder::LoopbackResponder(const PacketSocket& socket, const StopSignal& stop,
+LoopbackResponder::LoopbackResponder(PacketSocket& socket, const StopSignal& stop,
                                      EchoRecord& record, std::string computerName)
     : socket_(socket), stop_(stop), record_(record), computerName_(std::move(computerName))
 {

@@ -17,7 +17,7 @@ namespace velnet::cfmecho {
 class LoopbackResponder
 {
 public:
-    LoopbackResponder(const PacketSocket& socket, const StopSignal& stop, EchoRecord& record,
+    LoopbackResponder(PacketSocket& socket, const StopSignal& stop, EchoRecord& record,
                       std::string computerName);
 
     // How long a sender keeps the responder after its last message.
@@ -33,7 +33,7 @@ private:
     bool answer(const LoopbackFrame& message);
     void fail(const std::string& what, int error);
 
-    const PacketSocket& socket_;
+    PacketSocket& socket_;
     const StopSignal& stop_;
     EchoRecord& record_;
     std::string computerName_;

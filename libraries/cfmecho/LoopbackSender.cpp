@@ -22,8 +22,8 @@ std::uint32_t randomTransactionBase()
 
 } // namespace
 
-LoopbackSender::LoopbackSender(const PacketSocket& socket, const StopSignal& stop,
-                               EchoRecord& record, std::string computerName)
+LoopbackSender::LoopbackSender(PacketSocket& socket, const StopSignal& stop, EchoRecord& record,
+                               std::string computerName)
     : socket_(socket), stop_(stop), record_(record), computerName_(std::move(computerName)),
       transactionId_(randomTransactionBase())
 {

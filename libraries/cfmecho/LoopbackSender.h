@@ -30,7 +30,7 @@ class LoopbackSender
 public:
     using RoundTripObserver = std::function<void(std::chrono::nanoseconds)>;
 
-    LoopbackSender(const PacketSocket& socket, const StopSignal& stop, EchoRecord& record,
+    LoopbackSender(PacketSocket& socket, const StopSignal& stop, EchoRecord& record,
                    std::string computerName);
 
     void setPacing(const SenderPacing& pacing) { pacing_ = pacing; }
@@ -55,7 +55,7 @@ private:
     bool isReply(const LoopbackFrame& frame) const;
     void fail(const std::string& what, int error);
 
-    const PacketSocket& socket_;
+    PacketSocket& socket_;
     const StopSignal& stop_;
     EchoRecord& record_;
     std::string computerName_;

@@ -58,6 +58,8 @@ std::optional<std::string> PacketSocket::open(const std::string& interfaceName,
         return "The echo test needs an Ethernet interface; " + interfaceName + " is not one.";
     std::memcpy(address_.data(), request.ifr_hwaddr.sa_data, address_.size());
 
+    // Before the bind, so that every frame lands in the ring.
+    ring_.attach(fd_);
     sockaddr_ll bound{};
     bound.sll_family = AF_PACKET;
     bound.sll_protocol = htons(kCfmEtherType);
@@ -89,8 +91,14 @@ int PacketSocket::send(std::span<const std::uint8_t> frame) const
     }
 }
 
-long PacketSocket::receive(std::span<std::uint8_t> buffer) const
+long PacketSocket::receive(std::span<std::uint8_t> buffer)
 {
+    if (ring_.attached()) {
+        if (const long taken = ring_.take(buffer); taken != -EAGAIN)
+            return taken;
+        // An empty ring: what woke the caller may be the socket's error, which
+        // only a receive call reports.
+    }
     sockaddr_ll from{};
     socklen_t fromLength = sizeof from;
     const auto n = ::recvfrom(fd_, buffer.data(), buffer.size(), MSG_DONTWAIT,

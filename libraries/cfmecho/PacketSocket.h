@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CfmFrame.h"
+#include "ReceiveRing.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,12 +37,13 @@ public:
     int send(std::span<const std::uint8_t> frame) const;
     // One waiting frame into `buffer`: its length; 0 when the frame was not
     // for this station; -EAGAIN when none is waiting; else -errno.
-    long receive(std::span<std::uint8_t> buffer) const;
+    long receive(std::span<std::uint8_t> buffer);
 
 private:
     std::optional<std::string> failure(const std::string& what, int error) const;
 
     int fd_ = -1;
+    ReceiveRing ring_;
     MacAddress address_{};
     std::string interfaceName_;
 };

@@ -89,7 +89,10 @@ void EchoSession::stop()
 
 void EchoSession::clear()
 {
-    impl_->stop.forget();
+    // A stop for the run in progress stays: a clear right after it must not
+    // take it away before the run has seen it.
+    if (impl_->state.load() == Idle)
+        impl_->stop.forget();
     impl_->record.clear();
 }
 

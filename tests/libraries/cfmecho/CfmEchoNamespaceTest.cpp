@@ -381,9 +381,20 @@ public:
         if (thread_.joinable())
             thread_.join();
     }
-    // The run's result and when it ended.
-    std::optional<std::string> join()
+    // The run's result and when it ended. A run that does not end within
+    // `patience` fails the test and is stopped again, so the test goes on.
+    std::optional<std::string> join(EchoSession& session, std::chrono::milliseconds patience = 5s)
     {
+        const auto deadline = Clock::now() + patience;
+        while (session.state() != EchoSession::Idle && Clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        if (session.state() != EchoSession::Idle) {
+            ADD_FAILURE() << "the run did not end";
+            while (session.state() != EchoSession::Idle) {
+                session.stop();
+                std::this_thread::sleep_for(10ms);
+            }
+        }
         thread_.join();
         return result_;
     }
@@ -415,9 +426,23 @@ TEST_F(EchoBetweenNamespaces, StopFromAnotherThreadEndsTheRunAtOnce)
               "The echo test is already running.");
     const auto asked = Clock::now();
     session.stop();
-    EXPECT_EQ(run.join().value_or("ended normally"), "ended normally");
+    EXPECT_EQ(run.join(session).value_or("ended normally"), "ended normally");
     EXPECT_LT(run.ended() - asked, 100ms);
     EXPECT_EQ(session.state(), EchoSession::Idle);
+}
+
+TEST_F(EchoBetweenNamespaces, ClearRightAfterStopStillEndsTheRun)
+{
+    EchoSession session;
+    session.setInterface(pair.b().interface);
+    RunInNamespace run(session, pair.b().netns, EchoSession::Role::Respond, true);
+    awaitState(session, EchoSession::Responding);
+    std::this_thread::sleep_for(50ms);
+    const auto asked = Clock::now();
+    session.stop();
+    session.clear();
+    EXPECT_EQ(run.join(session).value_or("ended normally"), "ended normally");
+    EXPECT_LT(run.ended() - asked, 100ms);
 }
 
 TEST_F(EchoBetweenNamespaces, ClearZeroesTheFiguresAndForgetsTheNames)
@@ -427,7 +452,7 @@ TEST_F(EchoBetweenNamespaces, ClearZeroesTheFiguresAndForgetsTheNames)
     session.setInterface(pair.a().interface);
     session.setComputerName("alpha");
     RunInNamespace run(session, pair.a().netns, EchoSession::Role::Send, false);
-    EXPECT_EQ(run.join().value_or("ended normally"), "ended normally");
+    EXPECT_EQ(run.join(session).value_or("ended normally"), "ended normally");
     EXPECT_EQ(session.figures().sent, 10u);
     EXPECT_EQ(session.lastResponder(), "bravo");
     session.clear();
@@ -442,7 +467,7 @@ TEST_F(EchoBetweenNamespaces, OnlyEthernetInterfacesCarryTheTest)
     EchoSession session;
     session.setInterface("lo"); // the loopback of the test's own namespace
     RunInNamespace run(session, pair.a().netns, EchoSession::Role::Respond, true);
-    EXPECT_EQ(run.join().value_or("ran"),
+    EXPECT_EQ(run.join(session).value_or("ran"),
               "The echo test needs an Ethernet interface; lo is not one.");
 }
 

@@ -1,7 +1,7 @@
 // The store under files that are not what they should be: held locks, links,
 // other owners, devices, pipes, folders, full disks and leftovers of killed
 // writers.
-#include "ChildProcess.h"
+#include "RunInChild.h"
 #include "LockHolder.h"
 #include "RegistryTestUtil.h"
 #include "TempDir.h"

@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "RunInChild.h"
 #include "ConfigLoader.h"
 #include "ConfigSaver.h"
 #include "GTestResponder.h"

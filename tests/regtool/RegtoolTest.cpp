@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "RunInChild.h"
 #include "LockHolder.h"
 #include "RegCommand.h"
 #include "RegistryTestUtil.h"

@@ -1,26 +1,101 @@
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
-#include <sched.h>
-#include <sys/mount.h>
+#include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace velnet::test {
 
 namespace {
 
-void writeAll(int fd, const std::string& text)
+using Clock = std::chrono::steady_clock;
+
+int remainingMs(Clock::time_point deadline)
 {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+[[noreturn]] void execChild(const std::vector<std::string>& arguments, int input, int output,
+                            pid_t parent)
+{
+    // A test that crashes must not leave its peers running in namespaces.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+        ::_exit(127);
+    ::dup2(input, STDIN_FILENO);
+    ::dup2(output, STDOUT_FILENO);
+    ::dup2(output, STDERR_FILENO);
+    std::vector<char*> argv;
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments)
+{
+    int in[2];
+    int out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        ::close(in[0]);
+        ::close(in[1]);
+        throw std::runtime_error("pipe failed");
+    }
+    const pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ == 0)
+        execChild(arguments, in[0], out[1], parent);
+    ::close(in[0]);
+    ::close(out[1]);
+    input_ = in[1];
+    output_ = out[0];
+    if (pid_ < 0)
+        throw std::runtime_error("fork failed");
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (!status_ && pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (input_ >= 0)
+        ::close(input_);
+    if (output_ >= 0)
+        ::close(output_);
+}
+
+int ChildProcess::run(const std::vector<std::string>& arguments, std::string* output,
+                      std::chrono::milliseconds timeout)
+{
+    ChildProcess child(arguments);
+    child.closeInput();
+    const std::string printed = child.readRest(timeout);
+    if (output)
+        *output = printed;
+    return child.wait(timeout).value_or(-1);
+}
+
+void ChildProcess::writeLine(const std::string& line)
+{
+    const std::string text = line + "\n";
     std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    while (input_ >= 0 && done < text.size()) {
+        const auto n = ::write(input_, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -29,86 +104,82 @@ void writeAll(int fd, const std::string& text)
     }
 }
 
-// Reads until the child closes its end or the time is up.
-bool readUntilClosed(int fd, std::string& out, std::chrono::steady_clock::time_point deadline)
+void ChildProcess::closeInput()
 {
-    char buffer[4096];
+    if (input_ >= 0)
+        ::close(input_);
+    input_ = -1;
+}
+
+bool ChildProcess::fill(Clock::time_point deadline)
+{
+    pollfd fd{output_, POLLIN, 0};
+    const int ready = ::poll(&fd, 1, remainingMs(deadline));
+    if (ready <= 0)
+        return false;
+    char chunk[4096];
+    const auto n = ::read(output_, chunk, sizeof chunk);
+    if (n <= 0)
+        return false;
+    buffer_.append(chunk, static_cast<std::size_t>(n));
+    return true;
+}
+
+std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return false;
-        pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            return false;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return true;
-        out.append(buffer, static_cast<std::size_t>(n));
+        if (const auto end = buffer_.find('\n'); end != std::string::npos) {
+            std::string line = buffer_.substr(0, end);
+            buffer_.erase(0, end + 1);
+            return line;
+        }
+        if (!fill(deadline))
+            return std::nullopt;
     }
 }
 
-} // namespace
-
-ChildReport runInChild(const std::function<int(std::string& report)>& body, int seconds)
+std::optional<std::string> ChildProcess::readUntil(const std::string& prefix,
+                                                   std::chrono::milliseconds timeout)
 {
-    ChildReport result;
-    int channel[2];
-    if (::pipe2(channel, O_CLOEXEC) != 0) {
-        result.output = std::string("pipe: ") + std::strerror(errno);
-        return result;
+    const auto deadline = Clock::now() + timeout;
+    while (auto line = readLine(std::chrono::milliseconds(remainingMs(deadline)))) {
+        if (line->starts_with(prefix))
+            return line;
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        std::string report;
-        const int code = body(report);
-        writeAll(channel[1], report);
-        ::_exit(code);
-    }
-    ::close(channel[1]);
-    if (child < 0) {
-        ::close(channel[0]);
-        result.output = std::string("fork: ") + std::strerror(errno);
-        return result;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    if (!readUntilClosed(channel[0], result.output, deadline)) {
-        ::kill(child, SIGKILL);
-        result.output += "\n(the child ran out of time)";
-    }
-    ::close(channel[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    return result;
-}
-
-std::optional<std::string> mountPrivateTmpfs(const std::string& folder, std::size_t bytes)
-{
-    if (::unshare(CLONE_NEWNS) != 0)
-        return std::string("cannot make a mount namespace: ") + std::strerror(errno);
-    // Mounts made from here on must not propagate back to the machine.
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        return std::string("cannot make the mounts private: ") + std::strerror(errno);
-    const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
-    if (::mount("velnet-test", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0)
-        return std::string("cannot mount a tmpfs: ") + std::strerror(errno);
     return std::nullopt;
 }
 
-bool dropRoot(uid_t uid, gid_t gid)
+std::string ChildProcess::readRest(std::chrono::milliseconds timeout)
 {
-    if (::geteuid() != 0)
-        return false;
-    return ::setgroups(0, nullptr) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0;
+    const auto deadline = Clock::now() + timeout;
+    while (fill(deadline)) {
+    }
+    std::string rest;
+    rest.swap(buffer_);
+    return rest;
+}
+
+void ChildProcess::signal(int number)
+{
+    if (!status_ && pid_ > 0)
+        ::kill(pid_, number);
+}
+
+std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!status_) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_)
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        else if (done < 0 || Clock::now() >= deadline)
+            break;
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return status_;
 }
 
 } // namespace velnet::test

@@ -1,38 +1,52 @@
 #pragma once
 
-#include <cstddef>
-#include <functional>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace velnet::test {
 
-// A child's exit code that means "this system cannot run the check".
-constexpr int kChildCannotRun = 77;
-
-// How a function run in a child process ended.
-struct ChildReport
+// A program the test starts, talks to line by line over its standard input
+// and output (standard error joins the output), and that dies with the test.
+class ChildProcess
 {
-    int exitCode = -1;  // -1 when it did not exit by itself (killed, or out of time)
-    std::string output; // the text it handed back
+public:
+    explicit ChildProcess(const std::vector<std::string>& arguments);
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    // Kills the program if it still runs.
+    ~ChildProcess();
+
+    // Runs a program to its end: its exit code (-1 when killed by a signal
+    // or not started) and everything it printed.
+    static int run(const std::vector<std::string>& arguments, std::string* output = nullptr,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+    void writeLine(const std::string& line);
+    void closeInput();
+    // The next line it prints, or nothing when it printed none in time.
+    std::optional<std::string> readLine(std::chrono::milliseconds timeout);
+    // Lines until one that begins with `prefix` (returned), or nothing.
+    std::optional<std::string> readUntil(const std::string& prefix,
+                                         std::chrono::milliseconds timeout);
+    // Everything printed since the last read, up to the program's end.
+    std::string readRest(std::chrono::milliseconds timeout);
+    void signal(int number);
+    // The exit code once it ended in time, -1 after a signal; nothing when it
+    // still runs.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    pid_t pid() const { return pid_; }
+
+private:
+    bool fill(std::chrono::steady_clock::time_point deadline);
+
+    pid_t pid_ = -1;
+    int input_ = -1;
+    int output_ = -1;
+    std::string buffer_;
+    std::optional<int> status_;
 };
-
-// Runs `body` in a forked child and hands back its exit code and the text it
-// wrote into its argument. A child still running after `seconds` is killed,
-// so that a hang fails the test instead of stopping the suite.
-ChildReport runInChild(const std::function<int(std::string& report)>& body, int seconds = 30);
-
-// In a child: makes `folder` a fresh tmpfs of `bytes` in a mount namespace of
-// the child's own, so nothing of it is seen outside. The reason when the
-// system does not allow that (not root, no namespaces).
-std::optional<std::string> mountPrivateTmpfs(const std::string& folder, std::size_t bytes);
-
-// In a child running as root: goes on as the unprivileged user `uid`.
-bool dropRoot(uid_t uid, gid_t gid);
-
-// The "nobody" user every system has.
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNoGroup = 65534;
 
 } // namespace velnet::test

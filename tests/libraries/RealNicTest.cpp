@@ -128,8 +128,12 @@ TEST_F(RealNicTest, SummaryEqualsWhatTheKernelReports)
 
 TEST_F(RealNicTest, StatisticsRiseWithTrafficAndTheDriversOwnCountersFollow)
 {
+    sendTraffic(5);
     ASSERT_EQ(libraries_.card<ClearStatsFn>("ClearStats")(), 0);
     const std::uint64_t sentBefore = statistic("Packets Sent");
+    // Cleared: the row starts again near zero while the kernel's count goes on.
+    EXPECT_LT(sentBefore,
+              std::stoull(velnet::test::kernelAttribute(net_.interfaceA, "statistics/tx_packets")));
     const std::uint64_t bytesBefore = statistic("Bytes Sent");
     const std::uint64_t kernelBefore =
         std::stoull(velnet::test::kernelAttribute(net_.interfaceA, "statistics/tx_packets"));
@@ -247,7 +251,9 @@ TEST_F(RealNicTest, AChangeWithoutRightsIsRefusedWithTheRightsMessage)
             ::_exit(2);
         const std::string reading = libraries_.configValue(gro);
         const std::string message = libraries_.change(gro, *before ? "Off" : "On");
-        const std::string report = reading + "\n" + message;
+        const std::string optimal =
+            libraries_.string(libraries_.card<AutoConfigFn>("AutoConfig")());
+        const std::string report = reading + "\n" + message + "\n" + optimal;
         const ssize_t written = ::write(fds[1], report.data(), report.size());
         ::_exit(written == static_cast<ssize_t>(report.size()) ? 0 : 3);
     }
@@ -260,10 +266,11 @@ TEST_F(RealNicTest, AChangeWithoutRightsIsRefusedWithTheRightsMessage)
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    // Reading works for anyone; the change is refused, and nothing changed.
-    EXPECT_EQ(report, std::string(*before ? "On" : "Off") + "\n" +
-                          "This needs administrator rights (the CAP_NET_ADMIN capability). The "
-                          "kernel refused: Operation not permitted.");
+    // Reading works for anyone; a change and Optimal Settings are refused,
+    // and nothing changed.
+    const std::string rights = "This needs administrator rights (the CAP_NET_ADMIN capability). "
+                               "The kernel refused: Operation not permitted.";
+    EXPECT_EQ(report, std::string(*before ? "On" : "Off") + "\n" + rights + "\n" + rights);
     EXPECT_EQ(velnet::test::ioctlGro(net_.interfaceA), before);
 }
 

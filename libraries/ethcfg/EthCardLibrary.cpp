@@ -106,7 +106,8 @@ std::int32_t EthCardLibrary::SelectCard(std::int32_t card, std::int16_t)
     selection.summary = nic.summary();
     selection.details = nic.details();
     selection.settings = buildSettings(nic.interfaceName(), nic.ifindex());
-    selection.tests = std::make_unique<SelfTests>(nic, offlineTests_);
+    selection.tests =
+        std::make_unique<SelfTests>(nic, offlineTests_, DriverSuite::of(nic.interfaceName()));
     {
         std::lock_guard lock(mutex_);
         selection_ = std::move(selection);

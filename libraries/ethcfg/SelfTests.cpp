@@ -19,18 +19,31 @@ constexpr const char* kOwnNames[SelfTests::kOwnTests] = {"Driver Response Test",
 
 } // namespace
 
-SelfTests::SelfTests(const EthNic& nic, bool offline) : nic_(nic), offline_(offline)
+DriverSuite DriverSuite::of(const std::string& interfaceName)
 {
-    Ethtool ethtool(nic.interfaceName());
+    DriverSuite suite;
+    Ethtool ethtool(interfaceName);
     if (const auto names = ethtool.strings(ETH_SS_TEST))
-        driverTests_ = *names;
+        suite.names = *names;
+    suite.run = [interfaceName](bool offline, int& error) {
+        Ethtool ethtool(interfaceName);
+        auto result = ethtool.selfTest(offline);
+        error = ethtool.error();
+        return result;
+    };
+    return suite;
+}
+
+SelfTests::SelfTests(const EthNic& nic, bool offline, DriverSuite suite)
+    : nic_(nic), offline_(offline), suite_(std::move(suite))
+{
 }
 
 std::string SelfTests::name(std::size_t test) const
 {
     if (test < kOwnTests)
         return kOwnNames[test];
-    return "Driver Test: " + driverTests_.at(test - kOwnTests);
+    return "Driver Test: " + suite_.names.at(test - kOwnTests);
 }
 
 std::optional<std::string> SelfTests::run(std::size_t test)
@@ -96,35 +109,38 @@ std::optional<std::string> SelfTests::countersReadable() const
 
 std::optional<std::string> SelfTests::driverTest(std::size_t index)
 {
-    if (index >= driverTests_.size())
+    if (index >= suite_.names.size())
         return Messages::kNoSuchTest;
+    const std::string& name = nic_.interfaceName();
     std::lock_guard lock(mutex_);
-    // A row at or before the last one served starts a new pass.
-    if (index == 0 || index <= lastDriverRow_ || (!suite_ && !suiteError_)) {
-        suite_.reset();
+    // The kernel runs the whole suite in one call: the first row of a pass
+    // runs it, the later rows of that pass report from its result. A row at
+    // or before the last one served starts a new pass.
+    if (index == 0 || index <= lastDriverRow_ || (!result_ && !suiteError_)) {
+        result_.reset();
         suiteError_.reset();
-        Ethtool ethtool(nic_.interfaceName());
-        suite_ = ethtool.selfTest(offline_);
-        if (!suite_) {
-            suiteError_ =
-                ethtool.error() == EOPNOTSUPP
-                    ? "The driver of " + nic_.interfaceName() +
-                          " does not run self tests (ETHTOOL_TEST is not supported)."
-                : ethtool.error() == EPERM
-                    ? std::string(Messages::kRights) + " " + Messages::reason(EPERM)
-                    : "The driver of " + nic_.interfaceName() +
-                          " could not run its self tests: " + Messages::reason(ethtool.error());
+        int error = 0;
+        result_ = suite_.run ? suite_.run(offline_, error) : std::nullopt;
+        if (!result_) {
+            if (error == EOPNOTSUPP)
+                suiteError_ = "The driver of " + name +
+                              " does not run self tests (ETHTOOL_TEST is not supported).";
+            else if (error == EPERM || error == EACCES)
+                suiteError_ = std::string(Messages::kRights) + " " + Messages::reason(error);
+            else
+                suiteError_ = "The driver of " + name +
+                              " could not run its self tests: " + Messages::reason(error);
         }
     }
     lastDriverRow_ = index;
     if (suiteError_)
         return suiteError_;
-    if (index >= suite_->results.size())
-        return "The driver of " + nic_.interfaceName() + " gave no result for \"" +
-               driverTests_[index] + "\".";
-    if (suite_->results[index] != 0)
-        return "The driver's test \"" + driverTests_[index] + "\" of " + nic_.interfaceName() +
-               " failed with result " + std::to_string(suite_->results[index]) +
+    const std::string& test = suite_.names[index];
+    if (index >= result_->results.size())
+        return "The driver of " + name + " gave no result for \"" + test + "\".";
+    if (result_->results[index] != 0)
+        return "The driver's test \"" + test + "\" of " + name + " failed with result " +
+               std::to_string(result_->results[index]) +
                (offline_ ? "." : " (online run; offline tests run only in advanced mode).");
     return std::nullopt;
 }

@@ -3,12 +3,23 @@
 #include "EthNic.h"
 #include "Ethtool.h"
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velnet::ethcfg {
+
+// The driver's own test suite (ETHTOOL_TEST): its test names and a call that
+// runs all of them, answering the kernel's errno on failure.
+struct DriverSuite
+{
+    std::vector<std::string> names;
+    std::function<std::optional<linuxnic::SelfTestResult>(bool offline, int& error)> run;
+
+    static DriverSuite of(const std::string& interfaceName);
+};
 
 // The self tests of one NIC: three of the library's own (the driver
 // answers, the link is up, the counters can be read and never go back),
@@ -20,9 +31,9 @@ class SelfTests
 public:
     static constexpr std::size_t kOwnTests = 3;
 
-    SelfTests(const EthNic& nic, bool offline);
+    SelfTests(const EthNic& nic, bool offline, DriverSuite suite);
 
-    std::size_t count() const { return kOwnTests + driverTests_.size(); }
+    std::size_t count() const { return kOwnTests + suite_.names.size(); }
     std::string name(std::size_t test) const;
     // Nothing when the test passed, else what failed and why.
     std::optional<std::string> run(std::size_t test);
@@ -35,9 +46,9 @@ private:
 
     const EthNic& nic_;
     bool offline_;
-    std::vector<std::string> driverTests_;
+    DriverSuite suite_;
     std::mutex mutex_;
-    std::optional<linuxnic::SelfTestResult> suite_;
+    std::optional<linuxnic::SelfTestResult> result_;
     std::optional<std::string> suiteError_;
     std::size_t lastDriverRow_ = 0;
 };

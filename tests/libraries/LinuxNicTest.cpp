@@ -1,11 +1,14 @@
 // The parts of the real NIC libraries that need no kernel: discovery over a
-// sysfs tree laid out by the test, link-mode texts, the growing string table.
+// sysfs tree laid out by the test, link-mode texts, the growing string table,
+// the driver's self-test rows over a scripted suite.
 #include "Discovery.h"
 #include "Ethtool.h"
 #include "LinkModes.h"
+#include "SelfTests.h"
 #include "StringTable.h"
 #include "TempDir.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <linux/if_arp.h>
@@ -162,6 +165,98 @@ TEST(EthcfgStringTableTest, TextsKeepTheirIdsAndAFullTableSaysSo)
     EXPECT_EQ(last, velnet::ethcfg::StringTable::kLastId);
     EXPECT_EQ(table.find(last), "The library's table of messages is full.");
     EXPECT_LE(table.id("another"), velnet::ethcfg::StringTable::kLastId);
+}
+
+} // namespace
+
+namespace {
+
+using velnet::ethcfg::DriverSuite;
+using velnet::ethcfg::SelfTests;
+using velnet::linuxnic::SelfTestResult;
+
+// A driver suite of three tests whose runs the test counts and scripts.
+struct ScriptedSuite
+{
+    int runs = 0;
+    bool lastOffline = false;
+    std::optional<SelfTestResult> answer;
+    int error = 0;
+
+    DriverSuite suite()
+    {
+        return {
+            {"Register test  (offline)", "Link test   (on/offline)", "Interrupt test (offline)"},
+            [this](bool offline, int& errorOut) {
+                ++runs;
+                lastOffline = offline;
+                errorOut = error;
+                return answer;
+            }};
+    }
+};
+
+class SelfTestsTest : public ::testing::Test
+{
+protected:
+    velnet::test::TempDir root_;
+    velnet::ethcfg::EthNic nic_{{"eth7", 7}, Sysfs(root_.path())};
+    ScriptedSuite script_;
+};
+
+TEST_F(SelfTestsTest, DriverTestsAreRowsAfterTheLibrarysOwnAndOnePassRunsTheSuiteOnce)
+{
+    script_.answer = SelfTestResult{true, {0, 2, 0}};
+    SelfTests tests(nic_, false, script_.suite());
+    ASSERT_EQ(tests.count(), 6u);
+    EXPECT_EQ(tests.name(0), "Driver Response Test");
+    EXPECT_EQ(tests.name(3), "Driver Test: Register test  (offline)");
+    EXPECT_EQ(tests.name(5), "Driver Test: Interrupt test (offline)");
+
+    EXPECT_EQ(tests.run(3), std::nullopt);
+    EXPECT_EQ(tests.run(4), "The driver's test \"Link test   (on/offline)\" of eth7 failed with "
+                            "result 2 (online run; offline tests run only in advanced mode).");
+    EXPECT_EQ(tests.run(5), std::nullopt);
+    EXPECT_EQ(script_.runs, 1);
+    EXPECT_FALSE(script_.lastOffline);
+
+    // The next pass runs the suite again, and so does a lone row run twice.
+    script_.answer = SelfTestResult{false, {0, 0, 0}};
+    EXPECT_EQ(tests.run(3), std::nullopt);
+    EXPECT_EQ(tests.run(4), std::nullopt);
+    EXPECT_EQ(script_.runs, 2);
+    EXPECT_EQ(tests.run(4), std::nullopt);
+    EXPECT_EQ(script_.runs, 3);
+    EXPECT_EQ(tests.run(6), "There is no such test for this NIC.");
+}
+
+TEST_F(SelfTestsTest, OfflineInAdvancedModeAndEveryRowSaysWhyTheSuiteDidNotRun)
+{
+    script_.answer = SelfTestResult{true, {0, 1}}; // one result short
+    SelfTests advanced(nic_, true, script_.suite());
+    EXPECT_EQ(advanced.run(4), "The driver's test \"Link test   (on/offline)\" of eth7 failed with "
+                               "result 1.");
+    EXPECT_TRUE(script_.lastOffline);
+    EXPECT_EQ(advanced.run(5),
+              "The driver of eth7 gave no result for \"Interrupt test (offline)\".");
+
+    script_.answer.reset();
+    script_.error = EPERM;
+    SelfTests withoutRights(nic_, false, script_.suite());
+    const std::string rights = "This needs administrator rights (the CAP_NET_ADMIN capability). "
+                               "The kernel refused: Operation not permitted.";
+    EXPECT_EQ(withoutRights.run(3), rights);
+    EXPECT_EQ(withoutRights.run(4), rights);
+
+    script_.error = EOPNOTSUPP;
+    SelfTests unsupported(nic_, false, script_.suite());
+    EXPECT_EQ(unsupported.run(3),
+              "The driver of eth7 does not run self tests (ETHTOOL_TEST is not supported).");
+
+    script_.error = EIO;
+    SelfTests failing(nic_, false, script_.suite());
+    EXPECT_EQ(failing.run(3),
+              "The driver of eth7 could not run its self tests: Input/output error.");
 }
 
 } // namespace

@@ -47,3 +47,11 @@ ETHCFG_EXPORT(int32_t, ResourceString, (uint32_t id, char* buffer, int32_t size)
               (id, buffer, size))
 ETHCFG_EXPORT(int32_t, ResourceBitmap,
               (const char* name, const unsigned char** bytes, uint32_t* size), (name, bytes, size))
+
+// Every entry point of the contract's list is defined above: the library
+// links with --no-undefined, so a missing one fails the build.
+#define ETHCFG_REQUIRE_EXPORT(Name, Pointer, Display)                                              \
+    reinterpret_cast<const void*>(static_cast<Pointer>(&Name)),
+[[maybe_unused]] static const void* const kEveryEntryPoint[] = {
+    VELNET_CARD_ENTRY_POINTS(ETHCFG_REQUIRE_EXPORT)};
+#undef ETHCFG_REQUIRE_EXPORT

@@ -5,15 +5,14 @@
 #include "RealLibraries.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
-#include "adapter/BindingState.h"
 #include "platform/FakeHelpViewer.h"
 #include "platform/HelpFile.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/SheetState.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
+#include "ui/ProgramState.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -48,13 +47,12 @@ private slots:
 
     void init()
     {
-        bindingState() = BindingState{};
-        sheetState() = SheetState{};
+        ProgramState::current().reset();
         dir_ = std::make_unique<velnet::test::TempDir>();
         store_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("registry.reg"));
         context_ = std::make_unique<SheetContext>(SheetContext{*store_, help_});
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 1);
+        QCOMPARE(StartupDiscovery::run(error, false), 1);
         sheet_ = std::make_unique<CMainDlg>(*context_);
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));

@@ -12,8 +12,8 @@
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/SheetState.h"
 #include "sheet/StartupWorker.h"
+#include "ui/SheetState.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -162,4 +162,14 @@ std::optional<bool> ioctlGro(const std::string& interfaceName)
     return value.data != 0;
 }
 
+std::optional<std::pair<std::uint32_t, std::uint32_t>>
+ioctlRxChannels(const std::string& interfaceName)
+{
+    ethtool_channels channels{};
+    channels.cmd = ETHTOOL_GCHANNELS;
+    if (!ethtoolCall(interfaceName, &channels))
+        return std::nullopt;
+    return std::pair{channels.rx_count, channels.max_rx};
+}
+
 } // namespace velnet::test

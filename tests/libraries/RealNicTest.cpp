@@ -182,6 +182,43 @@ TEST_F(RealNicTest, AnOffloadChangesInTheKernelAndIsPutBack)
     EXPECT_EQ(velnet::test::ioctlGro(net_.interfaceA), wasOn);
 }
 
+TEST_F(RealNicTest, AChangeTheKernelDoesNotKeepIsPutBackAndSaysSo)
+{
+    // Without scatter-gather the kernel keeps TCP segmentation off, whatever
+    // is asked.
+    const std::int32_t sg = libraries_.setting("tx-scatter-gather");
+    const std::int32_t tso = libraries_.setting("tx-tcp-segmentation");
+    ASSERT_GE(sg, 0);
+    ASSERT_GE(tso, 0);
+    ASSERT_EQ(libraries_.configValue(tso), "On");
+    EXPECT_EQ(libraries_.change(sg, "Off"), "");
+    EXPECT_EQ(libraries_.configValue(tso), "Off");
+    EXPECT_EQ(libraries_.change(tso, "On"),
+              "The driver of " + net_.interfaceA +
+                  " did not keep the new tx-tcp-segmentation; the previous setting was put back.");
+    EXPECT_EQ(libraries_.configValue(tso), "Off");
+
+    EXPECT_EQ(libraries_.change(sg, "On"), "");
+    EXPECT_EQ(libraries_.configValue(sg), "On");
+    EXPECT_EQ(libraries_.configValue(tso), "On");
+}
+
+TEST_F(RealNicTest, ChannelsChangeInTheKernelAndArePutBack)
+{
+    const auto before = velnet::test::ioctlRxChannels(net_.interfaceA);
+    ASSERT_TRUE(before);
+    ASSERT_GE(before->second, 2u) << "veth offers a receive channel per CPU";
+    const std::int32_t channels = libraries_.setting("Receive Channels");
+    ASSERT_GE(channels, 0);
+    EXPECT_EQ(libraries_.options(channels).size(), std::min<std::size_t>(before->second, 64));
+    EXPECT_EQ(libraries_.configValue(channels), std::to_string(before->first));
+
+    EXPECT_EQ(libraries_.change(channels, "2"), "");
+    EXPECT_EQ(velnet::test::ioctlRxChannels(net_.interfaceA)->first, 2u);
+    EXPECT_EQ(libraries_.change(channels, std::to_string(before->first)), "");
+    EXPECT_EQ(velnet::test::ioctlRxChannels(net_.interfaceA)->first, before->first);
+}
+
 TEST_F(RealNicTest, AdvancedSettingsAreMarkedAndTheMtuIsAppliedAndReadBack)
 {
     const auto configName = libraries_.card<ConfigNameFn>("ConfigName");

@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "sheet/CGeneralPage.h"
 #include "ui/ContextHelp.h"
+#include "ui/ProgramState.h"
 #include "ui_CNicDetailsDlg.h"
 
 #include <QPushButton>

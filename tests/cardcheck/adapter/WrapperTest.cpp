@@ -1,5 +1,6 @@
 #include "AdapterTestSupport.h"
 #include "GTestResponder.h"
+#include "ui/ProgramState.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -161,7 +162,7 @@ TEST_F(WrapperTest, ProgramWideObjectLivesFromCreateToDestroy)
     EXPECT_EQ(theAdapterLibrary(), nullptr);
     EXPECT_EQ(traced("unload VX210CFG"), 2);
     EXPECT_EQ(traced("NicportExit"), 1);
-    bindingState() = BindingState{};
+    ProgramState::current().reset();
 }
 
 TEST_F(WrapperTest, LibraryWithoutItsStringTableGivesText106)

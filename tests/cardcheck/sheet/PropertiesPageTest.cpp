@@ -339,3 +339,4 @@ private:
 
 QTEST_MAIN(PropertiesPageTest)
 #include "PropertiesPageTest.moc"
+#include "ui/ProgramState.h"

@@ -1,6 +1,6 @@
 #include "RealLibraries.h"
 
-#include "NetnsPair.h"
+#include "ChildProcess.h"
 
 #include <cstring>
 #include <fstream>
@@ -131,7 +131,7 @@ std::string kernelAttribute(const std::string& interfaceName, const std::string&
 std::string ipLinkJson(const std::string& interfaceName)
 {
     std::string output;
-    runCommand({"ip", "-j", "link", "show", "dev", interfaceName}, &output);
+    ChildProcess::run({"ip", "-j", "link", "show", "dev", interfaceName}, &output);
     return output;
 }
 

@@ -1,5 +1,6 @@
 #include "ProgramName.h"
 #include "Servcfg.h"
+#include "platform/DisplayCheck.h"
 #include "platform/QtHelpViewer.h"
 #include "registry/FileRegistry.h"
 #include "ui/QtMessagePresenter.h"
@@ -8,6 +9,9 @@
 
 int main(int argc, char* argv[])
 {
+    const velnet::platform::DisplayCheck display(argc, argv, velnet::nicsetup::PROGRAM_NAME);
+    if (!display.available())
+        return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(velnet::nicsetup::PROGRAM_NAME);
 

@@ -1,3 +1,4 @@
+#include "platform/DisplayCheck.h"
 #include "platform/QtHelpViewer.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CCardcheckApp.h"
@@ -9,6 +10,9 @@
 
 int main(int argc, char* argv[])
 {
+    const velnet::platform::DisplayCheck display(argc, argv, "cardcheck");
+    if (!display.available())
+        return 1;
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(SheetImages);
 

@@ -3,6 +3,7 @@
 #include "NumericInput.h"
 #include "ProgramName.h"
 #include "Tables.h"
+#include "ui/DialogTemplate.h"
 #include "ui/MessageBox.h"
 #include "ui_FTOLCONS.h"
 
@@ -34,6 +35,7 @@ FTOLCONS::FTOLCONS(unsigned adapterIndex, const QString& label, unsigned row, QW
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &FTOLCONS::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &FTOLCONS::reject);
     // Only what the user types is checked, not the value the editor opens with.

@@ -13,7 +13,9 @@ int main(int argc, char* argv[])
     if (!display.available())
         return 1;
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(velnet::nicsetup::PROGRAM_NAME);
+    // The name, not a display name: the platform would add a display name
+    // to every caption, which must stay as designed.
+    QApplication::setApplicationName(velnet::nicsetup::PROGRAM_NAME);
 
     velnet::ui::QtMessagePresenter presenter;
     velnet::ui::setMessagePresenter(&presenter);

@@ -2,6 +2,7 @@
 
 #include "report/ReportAnswers.h"
 #include "sheet/StringTable.h"
+#include "ui/DialogTemplate.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -53,7 +54,7 @@ void selectChoice(QComboBox* combo, const std::string& value)
 CWizardPage::CWizardPage(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : QDialog(parent), context_(context), previous_(previous)
 {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
 }
 
 CWizardPage::~CWizardPage() = default;

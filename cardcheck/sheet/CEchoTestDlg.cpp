@@ -5,6 +5,7 @@
 #include "sheet/PictureWindow.h"
 #include "sheet/SheetState.h"
 #include "sheet/StringTable.h"
+#include "ui/DialogTemplate.h"
 #include "ui_CEchoTestDlg.h"
 
 #include <QHeaderView>
@@ -62,7 +63,7 @@ CEchoTestDlg::CEchoTestDlg(int role, SheetContext& context, QWidget* parent)
 {
     initEchoTestImages();
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, helpTable(), context_.help);
     help_->setRowHelp(
         ui_->statisticsList,

@@ -9,6 +9,7 @@
 #include "sheet/RestartPrompt.h"
 #include "sheet/SheetState.h"
 #include "sheet/StringTable.h"
+#include "ui/DialogTemplate.h"
 #include "ui_CMainDlg.h"
 
 #include <QPushButton>
@@ -21,7 +22,7 @@ CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
 {
     ui_->setupUi(this);
     setWindowTitle(QString::fromStdString(StringTable::load(ids::Title)));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
 
     general_ = new CGeneralPage(context);
     properties_ = new CAdapterPropertyPage(context);

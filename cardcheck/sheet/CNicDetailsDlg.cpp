@@ -4,6 +4,7 @@
 #include "sheet/CGeneralPage.h"
 #include "sheet/ContextHelp.h"
 #include "sheet/StringTable.h"
+#include "ui/DialogTemplate.h"
 #include "ui_CNicDetailsDlg.h"
 
 #include <QPushButton>
@@ -20,7 +21,7 @@ CNicDetailsDlg::CNicDetailsDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CNicDetailsDlg>())
 {
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, {}, context.help);
     help_->setRowHelp(
         ui_->detailsList,

@@ -2,6 +2,7 @@
 
 #include "sheet/ContextHelp.h"
 #include "sheet/PictureWindow.h"
+#include "ui/DialogTemplate.h"
 #include "ui_CWarningDlg.h"
 
 #include <QIcon>
@@ -13,7 +14,7 @@ CWarningDlg::CWarningDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CWarningDlg>())
 {
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, {}, context.help);
 
     QIcon icon;

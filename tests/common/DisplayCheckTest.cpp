@@ -54,8 +54,7 @@ TEST(DisplayCheckTest, PlatformArgumentComesBeforeTheEnvironment)
               "DISPLAY is not set");
     EXPECT_EQ(problemWith({}, {"prog", "-platform", "offscreen"}), std::nullopt);
     // "-platform" as the last word names nothing.
-    EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "offscreen"}}, {"prog", "-platform"}),
-              std::nullopt);
+    EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "offscreen"}}, {"prog", "-platform"}), std::nullopt);
 }
 
 TEST(DisplayCheckTest, MessageSaysHowToGiveADisplay)

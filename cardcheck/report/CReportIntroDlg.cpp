@@ -4,7 +4,7 @@
 #include "report/CCustomerInfoDlg.h"
 #include "report/ReportAnswers.h"
 #include "report/SystemInfo.h"
-#include "sheet/PictureWindow.h"
+#include "ui/PictureWindow.h"
 #include "ui_CReportIntroDlg.h"
 
 #include <QApplication>

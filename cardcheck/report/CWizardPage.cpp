@@ -1,7 +1,7 @@
 #include "report/CWizardPage.h"
 
 #include "report/ReportAnswers.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 #include "ui/DialogTemplate.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "ReportAnswers.h"
 
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 namespace cardcheck {
 

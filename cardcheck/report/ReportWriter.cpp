@@ -1,7 +1,7 @@
 #include "ReportWriter.h"
 
 #include "ReportAnswers.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 #include "text/FormatMessage.h"
 
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "ReportAnswers.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/OsVersion.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 #include "text/FormatMessage.h"
 
 #include <algorithm>

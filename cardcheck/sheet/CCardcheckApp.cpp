@@ -1,12 +1,12 @@
 #include "CCardcheckApp.h"
 
+#include "resources/StringTable.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/CSplashDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/SheetState.h"
 #include "sheet/StartupSwitches.h"
-#include "sheet/StringTable.h"
+#include "ui/SheetState.h"
 
 #include <QApplication>
 #include <QWidget>

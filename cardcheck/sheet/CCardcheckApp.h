@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/SingleInstance.h"
-#include "sheet/SheetContext.h"
+#include "ui/SheetContext.h"
 
 #include <QObject>
 #include <QStringList>

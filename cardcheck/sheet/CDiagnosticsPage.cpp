@@ -1,10 +1,10 @@
 #include "CDiagnosticsPage.h"
 
 #include "adapter/AdapterLibrary.h"
+#include "resources/StringTable.h"
 #include "sheet/CEchoTestDlg.h"
-#include "sheet/PictureWindow.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
+#include "ui/PictureWindow.h"
+#include "ui/SheetState.h"
 #include "ui_CDiagnosticsPage.h"
 
 #include <QApplication>

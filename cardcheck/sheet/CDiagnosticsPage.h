@@ -1,9 +1,9 @@
 #pragma once
 
-#include "sheet/ContextHelp.h"
-#include "sheet/PropertyPage.h"
 #include "sheet/SelfTestRun.h"
-#include "sheet/SheetContext.h"
+#include "ui/ContextHelp.h"
+#include "ui/PropertyPage.h"
+#include "ui/SheetContext.h"
 
 #include <QEvent>
 #include <cstdint>

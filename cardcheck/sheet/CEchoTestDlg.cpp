@@ -2,10 +2,10 @@
 
 #include "adapter/AdapterLibrary.h"
 #include "platform/HelpViewer.h"
-#include "sheet/PictureWindow.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 #include "ui/DialogTemplate.h"
+#include "ui/PictureWindow.h"
+#include "ui/SheetState.h"
 #include "ui_CEchoTestDlg.h"
 
 #include <QHeaderView>

@@ -3,13 +3,13 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/Restart.h"
 #include "report/CSupportPage.h"
+#include "resources/StringTable.h"
 #include "sheet/CAdapterPropertyPage.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/RestartPrompt.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
 #include "ui/DialogTemplate.h"
+#include "ui/SheetState.h"
 #include "ui_CMainDlg.h"
 
 #include <QPushButton>

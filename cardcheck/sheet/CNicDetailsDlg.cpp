@@ -1,9 +1,9 @@
 #include "CNicDetailsDlg.h"
 
 #include "adapter/AdapterLibrary.h"
+#include "resources/StringTable.h"
 #include "sheet/CGeneralPage.h"
-#include "sheet/ContextHelp.h"
-#include "sheet/StringTable.h"
+#include "ui/ContextHelp.h"
 #include "ui/DialogTemplate.h"
 #include "ui_CNicDetailsDlg.h"
 

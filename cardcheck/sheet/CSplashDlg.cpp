@@ -2,10 +2,10 @@
 
 #include "adapter/AdapterLibrary.h"
 #include "platform/Restart.h"
-#include "sheet/PictureWindow.h"
+#include "resources/StringTable.h"
 #include "sheet/RestartPrompt.h"
 #include "sheet/StartupWorker.h"
-#include "sheet/StringTable.h"
+#include "ui/PictureWindow.h"
 #include "ui_CSplashDlg.h"
 
 #include <QApplication>

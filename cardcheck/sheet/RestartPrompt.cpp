@@ -1,7 +1,7 @@
 #include "RestartPrompt.h"
 
 #include "platform/OsVersion.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 namespace cardcheck {
 

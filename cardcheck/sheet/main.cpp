@@ -2,9 +2,9 @@
 #include "platform/QtHelpViewer.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CCardcheckApp.h"
-#include "sheet/HelpKeyWatcher.h"
-#include "sheet/SheetContext.h"
+#include "ui/HelpKeyWatcher.h"
 #include "ui/QtMessagePresenter.h"
+#include "ui/SheetContext.h"
 
 #include <QApplication>
 

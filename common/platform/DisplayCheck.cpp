@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -10,8 +11,10 @@ namespace velnet::platform {
 
 namespace {
 
-// The platform Qt is built to use on this system when nothing chooses one.
-constexpr const char* kDefaultPlatform = "xcb";
+// What Qt may end up with when nothing chooses a platform: X11, or Wayland
+// in a Wayland session. Should it choose the one without a display after
+// all, the message handler below still ends the program with the message.
+constexpr const char* kDefaultPlatforms = "xcb;wayland";
 
 std::string platformChoice(const std::vector<std::string>& arguments,
                            const DisplayCheck::Environment& environment)
@@ -20,7 +23,7 @@ std::string platformChoice(const std::vector<std::string>& arguments,
         if (arguments[i] == "-platform" || arguments[i] == "--platform")
             return arguments[i + 1];
     const auto chosen = environment("QT_QPA_PLATFORM");
-    return chosen && !chosen->empty() ? *chosen : kDefaultPlatform;
+    return chosen && !chosen->empty() ? *chosen : kDefaultPlatforms;
 }
 
 bool isSet(const DisplayCheck::Environment& environment, const char* name)
@@ -29,15 +32,16 @@ bool isSet(const DisplayCheck::Environment& environment, const char* name)
     return value && !value->empty();
 }
 
-// Nothing when the platform has what it needs, else what is missing.
+// Nothing when the platform has what it needs, else the variable that would
+// name its display.
 std::optional<std::string> missingFor(const std::string& platform,
                                       const DisplayCheck::Environment& environment)
 {
     const std::string name = platform.substr(0, platform.find(':'));
     if (name == "xcb" && !isSet(environment, "DISPLAY"))
-        return "DISPLAY is not set";
+        return "DISPLAY";
     if (name.rfind("wayland", 0) == 0 && !isSet(environment, "WAYLAND_DISPLAY"))
-        return "WAYLAND_DISPLAY is not set";
+        return "WAYLAND_DISPLAY";
     // offscreen, minimal, vnc, eglfs, linuxfb: none needs a display server.
     return std::nullopt;
 }
@@ -100,14 +104,19 @@ std::optional<std::string> DisplayCheck::problem(const std::vector<std::string>&
 {
     // Qt tries the platforms of a list separated by ';' in turn.
     std::istringstream platforms(platformChoice(arguments, environment));
-    std::string reasons;
+    std::vector<std::string> missing;
     for (std::string platform; std::getline(platforms, platform, ';');) {
-        const auto missing = missingFor(platform, environment);
-        if (!missing)
+        const auto variable = missingFor(platform, environment);
+        if (!variable)
             return std::nullopt;
-        reasons += (reasons.empty() ? "" : ", ") + *missing;
+        if (std::find(missing.begin(), missing.end(), *variable) == missing.end())
+            missing.push_back(*variable);
     }
-    return reasons.empty() ? std::nullopt : std::optional<std::string>(reasons);
+    if (missing.empty())
+        return std::nullopt;
+    if (missing.size() == 1)
+        return missing.front() + " is not set";
+    return "neither " + missing[0] + " nor " + missing[1] + " is set";
 }
 
 std::string DisplayCheck::message(const std::string& program, const std::string& problem)

@@ -146,7 +146,7 @@ void FileRegistry::refresh()
             error_ = describe(path_, parsed.errorLine, parsed.error);
             return;
         }
-        applyActions(tree_, parsed.actions);
+        loadRegTree(tree_, std::move(parsed));
     }
     applyActions(tree_, pending_);
 }
@@ -182,7 +182,7 @@ Status FileRegistry::createKey(Root root, std::string_view path, Access access)
         return Status::Corrupt;
     if (tree_.find(root, path))
         return openKey(root, path, access);
-    if (!storableName(path))
+    if (!storableName(path) || keyPathProblem(path))
         return Status::InvalidName;
     if (!writable())
         return Status::AccessDenied;
@@ -210,7 +210,7 @@ Status FileRegistry::setValue(Root root, std::string_view path, std::string_view
 {
     if (!tree_.find(root, path))
         return Status::NotFound;
-    if (!storableName(name))
+    if (!storableName(name) || valueNameProblem(name))
         return Status::InvalidName;
     RegAction action;
     action.kind = RegAction::Kind::SetValue;
@@ -353,7 +353,10 @@ Status FileRegistry::writeLocked(const std::vector<RegAction>& actions, bool inT
 
 Status FileRegistry::writeFile()
 {
-    const std::string text = formatRegFile(tree_);
+    const RegRewrite rewrite = rewriteRegFile(tree_);
+    if (!rewrite.changed && loaded_.exists)
+        return Status::Success; // a file nobody changed stays as it is, byte for byte
+    const std::string& text = rewrite.bytes;
     const std::string temp = path_ + ".tmp";
     mode_t mode = 0644;
     struct stat st
@@ -376,7 +379,9 @@ Status FileRegistry::writeFile()
         ::fsync(dir);
         ::close(dir);
     }
-    loaded_ = currentStamp();
+    // Read back what was written: the tree's record of where each line
+    // stands must describe the new file for the next rewrite.
+    reload();
     ++rewrites_;
     return Status::Success;
 }

@@ -21,9 +21,11 @@ std::optional<std::string> problemWith(std::map<std::string, std::string> enviro
 
 TEST(DisplayCheckTest, X11NeedsDisplayAndWaylandNeedsWaylandDisplay)
 {
-    EXPECT_EQ(problemWith({}), "DISPLAY is not set");
-    EXPECT_EQ(problemWith({{"DISPLAY", ""}}), "DISPLAY is not set");
+    EXPECT_EQ(problemWith({}), "neither DISPLAY nor WAYLAND_DISPLAY is set");
+    EXPECT_EQ(problemWith({{"DISPLAY", ""}}), "neither DISPLAY nor WAYLAND_DISPLAY is set");
     EXPECT_EQ(problemWith({{"DISPLAY", ":0"}}), std::nullopt);
+    // Unchosen, Qt may take Wayland in a Wayland session.
+    EXPECT_EQ(problemWith({{"WAYLAND_DISPLAY", "wayland-0"}}), std::nullopt);
     EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "wayland-0"}}),
               "DISPLAY is not set");
     EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}}),
@@ -32,6 +34,7 @@ TEST(DisplayCheckTest, X11NeedsDisplayAndWaylandNeedsWaylandDisplay)
               std::nullopt);
     // An empty choice is no choice: the default platform.
     EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ":1"}}), std::nullopt);
+    EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", ""}}), "neither DISPLAY nor WAYLAND_DISPLAY is set");
 }
 
 TEST(DisplayCheckTest, PlatformsWithoutADisplayServerNeedNothing)
@@ -43,7 +46,8 @@ TEST(DisplayCheckTest, PlatformsWithoutADisplayServerNeedNothing)
 TEST(DisplayCheckTest, AListIsUsableWhenAnyOfItsPlatformsIs)
 {
     EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "wayland;xcb"}}),
-              "WAYLAND_DISPLAY is not set, DISPLAY is not set");
+              "neither WAYLAND_DISPLAY nor DISPLAY is set");
+    EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "xcb;xcb:nograb"}}), "DISPLAY is not set");
     EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}), std::nullopt);
     EXPECT_EQ(problemWith({{"QT_QPA_PLATFORM", "xcb:nograb;offscreen"}}), std::nullopt);
 }

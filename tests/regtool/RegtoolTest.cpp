@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/wait.h>
 
 using namespace velnet::test;
 
@@ -159,4 +160,29 @@ TEST_F(RegtoolTest, ProgramUsesTheStoreOfTheEnvironment)
     const std::string failing =
         "VELNET_REGISTRY='" + store + "' '" + regtool + "' query 'HKLM\\Nothing' > /dev/null 2>&1";
     EXPECT_NE(std::system(failing.c_str()), 0);
+}
+
+// 200,000 levels in 400 KB crashed every command, even a query.
+TEST_F(RegtoolTest, AStoreNestedTooDeepIsReportedByEveryCommand)
+{
+    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE";
+    for (int i = 0; i < 200000; ++i)
+        text += "\\k";
+    text += "]\n";
+    writeFile(store, text);
+    const char* regtool = std::getenv("REGTOOL");
+    ASSERT_NE(regtool, nullptr);
+    for (const std::string& args : std::vector<std::string>{
+             "query 'HKLM' /s", "add 'HKLM\\SOFTWARE' /v x /d 1 /f", "delete 'HKLM\\k' /f",
+             "export 'HKLM\\k' '" + dir.file("x.reg") + "'"}) {
+        const std::string command = "VELNET_REGISTRY='" + store + "' '" + regtool + "' " + args +
+                                    " > /dev/null 2> '" + dir.file("err.txt") + "'";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << args;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+        EXPECT_EQ(readFile(dir.file("err.txt")),
+                  "ERROR: " + store + ":3: the key is nested more than 512 levels deep\n")
+            << args;
+    }
+    EXPECT_EQ(readFile(store), text);
 }

@@ -17,7 +17,7 @@
 #include "report/ReportWriter.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/SheetContext.h"
+#include "ui/SheetContext.h"
 #include "sheet/StartupWorker.h"
 
 #include <QApplication>

@@ -16,8 +16,8 @@
 #include "sheet/CNicDetailsDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/SheetContext.h"
 #include "sheet/StartupWorker.h"
+#include "ui/SheetContext.h"
 
 #include <QApplication>
 #include <QtTest/QtTest>

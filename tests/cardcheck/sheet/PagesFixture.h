@@ -9,8 +9,8 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
 #include "registry/FileRegistry.h"
-#include "sheet/SheetContext.h"
-#include "sheet/SheetState.h"
+#include "ui/SheetContext.h"
+#include "ui/SheetState.h"
 
 #include <QByteArray>
 #include <QPoint>

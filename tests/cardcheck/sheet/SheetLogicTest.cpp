@@ -4,11 +4,11 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/OsVersion.h"
 #include "registry/FileRegistry.h"
+#include "resources/StringTable.h"
 #include "sheet/BaseAddressSync.h"
 #include "sheet/RestartPrompt.h"
 #include "sheet/StartupSwitches.h"
 #include "sheet/StartupWorker.h"
-#include "sheet/StringTable.h"
 #include "sheet/TraySetting.h"
 
 #include <filesystem>

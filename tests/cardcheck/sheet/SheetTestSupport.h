@@ -3,7 +3,7 @@
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
 #include "adapter/BindingState.h"
-#include "sheet/SheetState.h"
+#include "ui/SheetState.h"
 
 #include <cstdlib>
 #include <sstream>

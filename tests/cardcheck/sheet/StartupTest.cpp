@@ -11,7 +11,7 @@
 #include "sheet/CMainDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "PictureWindow.h"
 
-#include "sheet/ControlId.h"
+#include "ui/ControlId.h"
 
 #include <QApplication>
 #include <QFile>

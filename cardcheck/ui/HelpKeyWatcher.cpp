@@ -1,6 +1,6 @@
 #include "HelpKeyWatcher.h"
 
-#include "sheet/SheetState.h"
+#include "ui/SheetState.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

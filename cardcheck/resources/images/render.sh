@@ -4,7 +4,7 @@
 # kept in the repository; run this only after changing an SVG.
 set -euo pipefail
 cd "$(dirname "$0")"
-for svg in logo141 splash142 warning143; do
+for svg in bug137 logo141 splash142 warning143; do
   rsvg-convert -z 1 -o "$svg.png" "$svg.svg"
   rsvg-convert -z 2 -o "$svg@2x.png" "$svg.svg"
 done

@@ -1,4 +1,4 @@
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 #include "GTestResponder.h"
 

@@ -1,8 +1,8 @@
 #include "ContextHelp.h"
 
 #include "platform/HelpViewer.h"
-#include "sheet/ControlId.h"
-#include "sheet/SheetState.h"
+#include "ui/ControlId.h"
+#include "ui/SheetState.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

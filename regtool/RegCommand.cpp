@@ -275,9 +275,9 @@ void check(Status s, const FileRegistry& reg)
     case Status::AccessDenied:
         throw Error{"ERROR: Access is denied."};
     case Status::Corrupt:
-        throw Error{"ERROR: " + reg.errorText()};
     case Status::IoError:
-        throw Error{"ERROR: " + reg.path() + " could not be written."};
+    case Status::Busy:
+        throw Error{"ERROR: " + reg.errorText()};
     case Status::InvalidName:
         throw Error{
             "ERROR: A key or value name cannot hold a line break or be longer or deeper than the "

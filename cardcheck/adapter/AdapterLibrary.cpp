@@ -18,12 +18,6 @@ template <std::size_t N> std::string bufferText(std::array<char, N>& buffer)
     return std::string(buffer.data());
 }
 
-std::unique_ptr<AdapterLibrary>& programAdapterLibrary()
-{
-    static std::unique_ptr<AdapterLibrary> library;
-    return library;
-}
-
 } // namespace
 
 AdapterLibrary::AdapterLibrary(Discovery&& discovery, BindingState& state)
@@ -380,26 +374,6 @@ void AdapterLibrary::putDriversBack()
         if (EnableDriver(position) == 1)
             state_.restartNeeded = 1;
     }
-}
-
-// ---- the program's one object ----------------------------------------------------
-
-AdapterLibrary* theAdapterLibrary()
-{
-    return programAdapterLibrary().get();
-}
-
-AdapterLibrary& createAdapterLibrary(Discovery&& discovery)
-{
-    auto& library = programAdapterLibrary();
-    library.reset();
-    library = std::make_unique<AdapterLibrary>(std::move(discovery));
-    return *library;
-}
-
-void destroyAdapterLibrary()
-{
-    programAdapterLibrary().reset();
 }
 
 } // namespace cardcheck

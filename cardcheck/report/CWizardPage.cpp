@@ -1,8 +1,9 @@
 #include "report/CWizardPage.h"
 
-#include "report/ReportAnswers.h"
 #include "resources/StringTable.h"
 #include "ui/DialogTemplate.h"
+#include "ui/ProgramState.h"
+#include "ui/ReportAnswers.h"
 
 #include <QComboBox>
 #include <QLineEdit>

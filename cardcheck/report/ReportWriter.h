@@ -53,7 +53,8 @@ public:
     // modified, a successful one makes them count as reported.
     static Result write(const std::string& path, ReportAnswers& answers, const Sources& sources);
 
-    // The file of the last report written in this run; empty before the first.
+    // The file of the last report written in this run (kept in ProgramState);
+    // empty before the first.
     static const std::string& reportPath();
     static void setReportPath(const std::string& path);
 };

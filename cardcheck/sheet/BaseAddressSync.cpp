@@ -3,7 +3,7 @@
 #include "adapter/AdapterLibrary.h"
 #include "registry/Registry.h"
 #include "resources/StringTable.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 
 #include <cstdio>
 

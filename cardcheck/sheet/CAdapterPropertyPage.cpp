@@ -3,7 +3,7 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/DynamicLibrary.h"
 #include "resources/StringTable.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 #include "ui_CAdapterPropertyPage.h"
 
 #include <QApplication>

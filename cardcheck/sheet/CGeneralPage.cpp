@@ -8,7 +8,7 @@
 #include "sheet/TrayMonitor.h"
 #include "sheet/TraySetting.h"
 #include "ui/PictureWindow.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 #include "ui_CGeneralPage.h"
 
 #include <QApplication>

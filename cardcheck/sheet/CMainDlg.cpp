@@ -1,7 +1,6 @@
 #include "CMainDlg.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "platform/Restart.h"
+#include "adapter/BindingState.h"
 #include "report/CSupportPage.h"
 #include "resources/StringTable.h"
 #include "sheet/CAdapterPropertyPage.h"
@@ -9,7 +8,7 @@
 #include "sheet/CGeneralPage.h"
 #include "sheet/RestartPrompt.h"
 #include "ui/DialogTemplate.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 #include "ui_CMainDlg.h"
 
 #include <QPushButton>
@@ -38,16 +37,7 @@ CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
     connect(ui_->tabs, &QTabWidget::currentChanged, this, &CMainDlg::OnSelchangeTab);
 }
 
-CMainDlg::~CMainDlg()
-{
-    diagnostics_->waitForTest();
-    if (AdapterLibrary* library = theAdapterLibrary()) {
-        library->putDriversBack();
-        destroyAdapterLibrary();
-    }
-    if (sheetState().rebootAtExit == 1)
-        velnet::platform::restart().reboot();
-}
+CMainDlg::~CMainDlg() = default;
 
 PropertyPage* CMainDlg::page(int index) const
 {

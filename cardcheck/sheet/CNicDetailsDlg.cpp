@@ -5,6 +5,7 @@
 #include "sheet/CGeneralPage.h"
 #include "ui/ContextHelp.h"
 #include "ui/DialogTemplate.h"
+#include "ui/ProgramState.h"
 #include "ui_CNicDetailsDlg.h"
 
 #include <QPushButton>

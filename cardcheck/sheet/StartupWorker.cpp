@@ -2,7 +2,7 @@
 
 #include "adapter/AdapterLibrary.h"
 #include "adapter/Discovery.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 
 namespace cardcheck {
 

@@ -1,8 +1,11 @@
 #include "platform/DisplayCheck.h"
+#include "platform/OsVersion.h"
 #include "platform/QtHelpViewer.h"
+#include "platform/Restart.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CCardcheckApp.h"
 #include "ui/HelpKeyWatcher.h"
+#include "ui/ProgramState.h"
 #include "ui/QtMessagePresenter.h"
 #include "ui/SheetContext.h"
 
@@ -20,7 +23,10 @@ int main(int argc, char* argv[])
     velnet::ui::setMessagePresenter(&presenter);
     velnet::platform::QtHelpViewer help;
     velnet::registry::FileRegistry registry(velnet::registry::FileRegistry::defaultPath());
-    cardcheck::SheetContext context{registry, help};
+    velnet::platform::SystemRestart restart;
+    velnet::platform::SystemOsVersion os;
+    cardcheck::ProgramState state(restart, os);
+    cardcheck::SheetContext context{registry, help, state};
     cardcheck::HelpKeyWatcher helpKey;
 
     cardcheck::CCardcheckApp program(context);

@@ -2,7 +2,7 @@
 
 #include "platform/HelpViewer.h"
 #include "ui/ControlId.h"
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "HelpKeyWatcher.h"
 
-#include "ui/SheetState.h"
+#include "ui/ProgramState.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -35,6 +35,4 @@ struct SheetState
     }
 };
 
-SheetState& sheetState();
-
 } // namespace cardcheck

@@ -137,20 +137,41 @@ TEST(RegLimits, ADeepKeyCostsItsOwnLineOnlyWhenTheStoreIsRewritten)
     EXPECT_LT(readFile(path).size(), 2 * text.size() + 100);
 }
 
+std::string wideFile(int values)
+{
+    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Wide]\n";
+    for (int i = 0; i < values; ++i)
+        text += "\"Value" + std::to_string(i) + "\"=dword:" + std::to_string(i % 10) + "\n";
+    return text;
+}
+
+// The shortest of a few loads of the file, in seconds.
+double loadSeconds(const std::string& path)
+{
+    double best = 1e9;
+    for (int round = 0; round < 2; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        FileRegistry reg(path);
+        EXPECT_EQ(reg.errorText(), "");
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
 // 80,000 values in one key took 24 seconds to load: each was looked up by a
-// linear scan. Linear work takes well under a second here, even sanitized.
-TEST(RegLimits, AKeyWithAHundredThousandValuesLoadsAndChangesQuickly)
+// linear scan, so four times the values took sixteen times as long.
+TEST(RegLimits, AKeyWithAHundredThousandValuesLoadsInLinearTime)
 {
     TempDir dir;
-    const std::string path = dir.file("wide.reg");
-    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Wide]\n";
     const int count = 100000;
-    for (int i = 0; i < count; ++i)
-        text += "\"Value" + std::to_string(i) + "\"=dword:" + std::to_string(i % 10) + "\n";
-    writeFile(path, text);
+    writeFile(dir.file("quarter.reg"), wideFile(count / 4));
+    writeFile(dir.file("wide.reg"), wideFile(count));
+    const double quarter = loadSeconds(dir.file("quarter.reg"));
+    const double whole = loadSeconds(dir.file("wide.reg"));
+    EXPECT_LT(whole, 9 * quarter) << quarter << " s, then " << whole << " s";
 
-    const auto start = std::chrono::steady_clock::now();
-    FileRegistry reg(path);
+    FileRegistry reg(dir.file("wide.reg"));
     Key key = reg.open(Root::LocalMachine, "wide", Access::Full);
     ASSERT_TRUE(key);
     for (int i = 0; i < count; i += 997)
@@ -164,12 +185,9 @@ TEST(RegLimits, AKeyWithAHundredThousandValuesLoadsAndChangesQuickly)
         key.setDword("Added", 1);
         ASSERT_EQ(group.commit(), Status::Success);
     }
-    FileRegistry again(path);
+    FileRegistry again(dir.file("wide.reg"));
     Key reread = again.open(Root::LocalMachine, "Wide", Access::Read);
     EXPECT_EQ(reread.queryDword("Value99990"), 42u);
     EXPECT_EQ(reread.queryDword("Value99991"), 1u);
     EXPECT_EQ(reread.enumValue(count), "Added");
-    const auto seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 15.0);
 }

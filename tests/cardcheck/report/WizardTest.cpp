@@ -13,12 +13,13 @@
 #include "report/CReportIntroDlg.h"
 #include "report/CReportSavedDlg.h"
 #include "report/CSupportPage.h"
-#include "report/ReportAnswers.h"
 #include "report/ReportWriter.h"
+#include "sheet/CCardcheckApp.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
-#include "ui/SheetContext.h"
 #include "sheet/StartupWorker.h"
+#include "ui/ReportAnswers.h"
+#include "ui/SheetContext.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -144,8 +145,7 @@ void WizardTest::init()
     registry_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("store.reg"));
     context_ = std::make_unique<SheetContext>(SheetContext{*registry_, help_});
     help_.clear();
-    reportAnswers().reset();
-    ReportWriter::setReportPath("");
+    ProgramState::current().reset();
     previousDirectory_ = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(dir_->path()));
 }
@@ -516,16 +516,19 @@ void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
         });
         click(sheet.supportPage(), "problemReportButton");
         sheet.reject();
+        CCardcheckApp::ExitInstance(sheet);
     }
     ::unsetenv("NICPORT_SCENARIO");
     QVERIFY(!theAdapterLibrary());
     const std::string report = velnet::test::readFile(path.toStdString());
     QVERIFY(report.find("\nProduct:  Corvane Fast Velnet Server XL PCI NIC\n") !=
             std::string::npos);
-    QVERIFY(report.find("\nAdapter Configuration:\nNode Address  00-A0-CC-4E-1F-02\nInterrupt  11\n") !=
-            std::string::npos);
+    QVERIFY(
+        report.find("\nAdapter Configuration:\nNode Address  00-A0-CC-4E-1F-02\nInterrupt  11\n") !=
+        std::string::npos);
     QVERIFY(report.find("\nLinux System Summary:\n") != std::string::npos);
 }
 
 QTEST_MAIN(WizardTest)
 #include "WizardTest.moc"
+#include "ui/ProgramState.h"

@@ -364,3 +364,4 @@ private:
 
 QTEST_MAIN(DiagnosticsPageTest)
 #include "DiagnosticsPageTest.moc"
+#include "ui/ProgramState.h"

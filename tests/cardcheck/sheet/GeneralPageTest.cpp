@@ -383,3 +383,4 @@ private:
 
 QTEST_MAIN(GeneralPageTest)
 #include "GeneralPageTest.moc"
+#include "ui/ProgramState.h"

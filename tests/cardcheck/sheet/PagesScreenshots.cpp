@@ -11,8 +11,8 @@
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CEchoTestDlg.h"
 #include "sheet/CMainDlg.h"
+#include "ui/ProgramState.h"
 #include "ui/SheetContext.h"
-#include "ui/SheetState.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -10,6 +10,7 @@
 #include "sheet/StartupSwitches.h"
 #include "sheet/StartupWorker.h"
 #include "sheet/TraySetting.h"
+#include "ui/ProgramState.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

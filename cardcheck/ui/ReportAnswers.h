@@ -76,7 +76,4 @@ private:
     std::array<Answer, Count> answers_;
 };
 
-// The program's one set of answers.
-ReportAnswers& reportAnswers();
-
 } // namespace cardcheck

@@ -68,10 +68,4 @@ bool ReportAnswers::isRequired(int index)
     return index != ContactEmail && index != CaseNumber;
 }
 
-ReportAnswers& reportAnswers()
-{
-    static ReportAnswers answers;
-    return answers;
-}
-
 } // namespace cardcheck

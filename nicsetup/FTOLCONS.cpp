@@ -4,6 +4,7 @@
 #include "ParameterRows.h"
 #include "ProgramName.h"
 #include "Tables.h"
+#include "ui/DialogTemplate.h"
 #include "ui/MessageBox.h"
 #include "ui_FTOLCONS.h"
 
@@ -35,6 +36,7 @@ FTOLCONS::FTOLCONS(unsigned adapterIndex, const QString& label, unsigned row, QW
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &FTOLCONS::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &FTOLCONS::reject);
     // Only what the user types is checked, not the value the editor opens with.

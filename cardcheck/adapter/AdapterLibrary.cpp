@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 using velnet::ui::Buttons;
 using velnet::ui::Icon;
@@ -376,4 +376,4 @@ void AdapterLibrary::putDriversBack()
     }
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

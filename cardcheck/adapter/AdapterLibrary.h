@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The one service through which every page reaches the hardware: the loaded
 // card-type library of the selected NIC, its 31 entry points, the selected
@@ -184,4 +184,4 @@ private:
     bool welcomeMode_ = false;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

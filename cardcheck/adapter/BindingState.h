@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The program-wide values of the library binding. The program keeps its one
 // object in ProgramState (ui/ProgramState.h); a test may give an
@@ -18,4 +18,4 @@ struct BindingState
     std::int32_t configurationChanged = 0;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -1,6 +1,6 @@
 #include "CardList.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CardRecord* CardList::at(std::int32_t position)
 {
@@ -28,4 +28,4 @@ void CardList::clear()
         records_.erase(records_.begin());
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The NICs found, types in the order first seen and, within a type, by card
 // number. A NIC's position here is its index everywhere in the program: the
@@ -34,4 +34,4 @@ private:
     std::vector<std::unique_ptr<CardRecord>> records_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

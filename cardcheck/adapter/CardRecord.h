@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // One NIC found by discovery. Owned by the CardList.
 struct CardRecord
@@ -26,4 +26,4 @@ struct CardRecord
     std::string libraryName;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

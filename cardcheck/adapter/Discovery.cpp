@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -99,4 +99,4 @@ void Discovery::listCards(const std::string& type, std::string& errorText)
     }
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class AdapterLibrary;
 
@@ -54,4 +54,4 @@ private:
     std::int32_t cardCount_ = 0;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -2,7 +2,7 @@
 
 #include "platform/DynamicLibrary.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 std::string_view EntryPoints::displayName(Entry entry)
 {
@@ -35,4 +35,4 @@ int EntryPoints::filled() const
     return n;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -8,7 +8,7 @@ namespace velnet::platform {
 class DynamicLibrary;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Names one entry point, in resolving order.
 enum class Entry
@@ -43,4 +43,4 @@ struct EntryPoints
 
 static_assert(EntryPoints::count == 31, "a card-type library has 31 entry points");
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

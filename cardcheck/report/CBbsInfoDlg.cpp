@@ -3,7 +3,7 @@
 #include "ui/DialogTemplate.h"
 #include "ui_CBbsInfoDlg.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CBbsInfoDlg::CBbsInfoDlg(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CBbsInfoDlg>())
@@ -14,4 +14,4 @@ CBbsInfoDlg::CBbsInfoDlg(QWidget* parent)
 
 CBbsInfoDlg::~CBbsInfoDlg() = default;
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -7,7 +7,7 @@ namespace Ui {
 class CBbsInfoDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Where to reach the maker's bulletin boards by modem; it only shows its
 // texts and closes with OK.
@@ -23,4 +23,4 @@ private:
     std::unique_ptr<Ui::CBbsInfoDlg> ui_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

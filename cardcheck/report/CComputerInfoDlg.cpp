@@ -4,7 +4,7 @@
 #include "ui/ReportAnswers.h"
 #include "ui_CComputerInfoDlg.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CComputerInfoDlg::CComputerInfoDlg(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : CWizardPage(context, previous, parent), ui_(std::make_unique<Ui::CComputerInfoDlg>())
@@ -35,4 +35,4 @@ CWizardPage* CComputerInfoDlg::createNextPage()
     return new CProblemInfoDlg(context_, this, parentWidget());
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

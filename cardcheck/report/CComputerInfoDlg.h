@@ -8,7 +8,7 @@ namespace Ui {
 class CComputerInfoDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The wizard page that asks about the computer the NIC is in.
 class CComputerInfoDlg : public CWizardPage
@@ -28,4 +28,4 @@ private:
     std::unique_ptr<Ui::CComputerInfoDlg> ui_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -4,7 +4,7 @@
 #include "ui/ReportAnswers.h"
 #include "ui_CCustomerInfoDlg.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CCustomerInfoDlg::CCustomerInfoDlg(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : CWizardPage(context, previous, parent), ui_(std::make_unique<Ui::CCustomerInfoDlg>())
@@ -31,4 +31,4 @@ CWizardPage* CCustomerInfoDlg::createNextPage()
     return new CComputerInfoDlg(context_, this, parentWidget());
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

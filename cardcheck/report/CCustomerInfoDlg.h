@@ -8,7 +8,7 @@ namespace Ui {
 class CCustomerInfoDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The wizard page that asks who the customer is.
 class CCustomerInfoDlg : public CWizardPage
@@ -28,4 +28,4 @@ private:
     std::unique_ptr<Ui::CCustomerInfoDlg> ui_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

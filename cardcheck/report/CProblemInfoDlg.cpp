@@ -4,7 +4,7 @@
 #include "ui/ReportAnswers.h"
 #include "ui_CProblemInfoDlg.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CProblemInfoDlg::CProblemInfoDlg(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : CWizardPage(context, previous, parent), ui_(std::make_unique<Ui::CProblemInfoDlg>())
@@ -29,4 +29,4 @@ CWizardPage* CProblemInfoDlg::createNextPage()
     return new CReportFinishDlg(context_, this, parentWidget());
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

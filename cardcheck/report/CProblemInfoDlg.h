@@ -8,7 +8,7 @@ namespace Ui {
 class CProblemInfoDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The wizard page that asks what the problem is.
 class CProblemInfoDlg : public CWizardPage
@@ -28,4 +28,4 @@ private:
     std::unique_ptr<Ui::CProblemInfoDlg> ui_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

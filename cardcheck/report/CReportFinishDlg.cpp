@@ -14,7 +14,7 @@
 #include <QDir>
 #include <QFileDialog>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CReportFinishDlg::CReportFinishDlg(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : CWizardPage(context, previous, parent), ui_(std::make_unique<Ui::CReportFinishDlg>())
@@ -66,4 +66,4 @@ void CReportFinishDlg::OnFinish()
     reject();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

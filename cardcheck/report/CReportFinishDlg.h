@@ -8,7 +8,7 @@ namespace Ui {
 class CReportFinishDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class ReportWriter;
 
@@ -33,4 +33,4 @@ private:
     std::unique_ptr<Ui::CReportFinishDlg> ui_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -11,7 +11,7 @@
 #include <QApplication>
 #include <QFile>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 constexpr int kBugPictureControl = 1048;
@@ -45,4 +45,4 @@ CWizardPage* CReportIntroDlg::createNextPage()
     return new CCustomerInfoDlg(context_, this, parentWidget());
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -8,7 +8,7 @@ namespace Ui {
 class CReportIntroDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The first page of the problem-report wizard: the check list to go through
 // before reporting a problem. Opening it fills empty company and contact
@@ -31,4 +31,4 @@ private:
     std::unique_ptr<Ui::CReportIntroDlg> ui_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -9,7 +9,7 @@
 
 #include <fstream>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CReportSavedDlg::CReportSavedDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CReportSavedDlg>())
@@ -42,4 +42,4 @@ void CReportSavedDlg::OnViewReport()
     velnet::platform::processLauncher().openInTextEditor(ReportWriter::reportPath());
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

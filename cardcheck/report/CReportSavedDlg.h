@@ -11,7 +11,7 @@ namespace Ui {
 class CReportSavedDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Tells the user where the report was saved and where to send it; "View
 // Report..." opens the report in the desktop's text editor.
@@ -40,4 +40,4 @@ private:
     ContextHelp* help_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -8,7 +8,7 @@
 
 #include <QTabWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CSupportPage::CSupportPage(SheetContext& context, QWidget* parent)
     : PropertyPage(parent), ui_(std::make_unique<Ui::CSupportPage>()), context_(context)
@@ -57,4 +57,4 @@ void CSupportPage::OnProblemReport()
     wizard.exec();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

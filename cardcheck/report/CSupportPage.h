@@ -10,7 +10,7 @@ namespace Ui {
 class CSupportPage;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The "Support" page: five steps of self-help, each with what it needs: the
 // Diagnostics page, the release notes, the bulletin boards, the web site and
@@ -39,4 +39,4 @@ private:
     ContextHelp* help_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <memory>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -151,4 +151,4 @@ void CWizardPage::hideEvent(QHideEvent* event)
     QDialog::hideEvent(event);
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

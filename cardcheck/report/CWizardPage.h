@@ -9,7 +9,7 @@
 
 class QPushButton;
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // A page of the problem-report wizard. Each page is a modal dialog that runs
 // the next page modally on Next, so that all pages stay open beneath each
@@ -68,4 +68,4 @@ private:
     ContextHelp* help_ = nullptr;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -142,4 +142,4 @@ FileVersion::queryBytes(const std::string& bytes, const std::string& block, cons
     return std::nullopt;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

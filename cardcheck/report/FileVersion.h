@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Reads the version resource (VS_VERSIONINFO) that a Windows driver or
 // library file carries, wherever it sits in the file.
@@ -21,4 +21,4 @@ public:
                                                  const std::string& name);
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <sys/utsname.h>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace fs = std::filesystem;
 
@@ -236,4 +236,4 @@ std::string LinuxSystemSummary::text() const
     return out;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Describes the Linux computer the program runs on, from files that any
 // user may read: the distribution, the kernel, the BIOS, each PCI network
@@ -38,4 +38,4 @@ private:
     std::function<KernelNames()> kernel_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

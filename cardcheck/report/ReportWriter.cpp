@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 using velnet::formatMessage;
 
@@ -165,4 +165,4 @@ void ReportWriter::setReportPath(const std::string& path)
     ProgramState::current().reportPath = path;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

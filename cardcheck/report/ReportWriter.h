@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class ReportAnswers;
 
@@ -59,4 +59,4 @@ public:
     static void setReportPath(const std::string& path);
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -3,7 +3,7 @@
 #include "adapter/AdapterLibrary.h"
 #include "ui/ProgramState.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 void describeSelectedNic(ReportWriter::Sources& sources)
 {
@@ -25,4 +25,4 @@ void describeSelectedNic(ReportWriter::Sources& sources)
     };
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

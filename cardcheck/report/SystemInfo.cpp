@@ -16,7 +16,7 @@
 #include <fstream>
 #include <sys/stat.h>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 using velnet::formatMessage;
 using velnet::registry::Access;
@@ -332,4 +332,4 @@ void SystemInfo::fillOwnerDefaults(ReportAnswers& answers) const
                          text(Root::LocalMachine, setup, "RegisteredOwner"));
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

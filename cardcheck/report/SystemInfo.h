@@ -12,7 +12,7 @@ namespace velnet::platform {
 class OsVersion;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class ReportAnswers;
 
@@ -81,4 +81,4 @@ private:
     Environment env_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

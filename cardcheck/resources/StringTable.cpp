@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -176,4 +176,4 @@ velnet::ui::Answer appMessageBox(std::string_view text, velnet::ui::Buttons butt
     return velnet::ui::messageBox(text, StringTable::load(ids::Title), buttons, icon);
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Ids of the program's own strings (101-222). Library strings are another
 // matter: those come from the card-type library (AdapterLibrary::loadString).
@@ -82,4 +82,4 @@ velnet::ui::Answer appMessageBox(std::string_view text,
                                  velnet::ui::Buttons buttons = velnet::ui::Buttons::Ok,
                                  velnet::ui::Icon icon = velnet::ui::Icon::None);
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -5,7 +5,7 @@
 
 #include <QPointer>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 // Lives with the page that holds it; the pointer clears itself then.
@@ -48,4 +48,4 @@ PictureWindow* AdapterPicture::update(AdapterLibrary& library)
     return current.data();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class AdapterLibrary;
 class PictureWindow;
@@ -32,4 +32,4 @@ private:
     static QImage bitmapOf(AdapterLibrary& library);
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

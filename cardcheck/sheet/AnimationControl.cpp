@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 QImage AnimationControl::loadStrip(const QString& path, qreal devicePixelRatio)
 {
@@ -112,4 +112,4 @@ void AnimationControl::showFrame(int frame)
     update();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

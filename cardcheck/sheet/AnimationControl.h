@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <chrono>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Plays a clip of equal frames laid side by side in one image strip, the way
 // an animation control plays its clip: a range of frames repeated without
@@ -58,4 +58,4 @@ private:
     QElapsedTimer clock_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 using velnet::registry::Access;
 using velnet::registry::Root;
@@ -65,4 +65,4 @@ int BaseAddressSync::writeAddress(std::uint32_t ordinal, const std::string* addr
     return written;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -8,7 +8,7 @@ namespace velnet::registry {
 class Registry;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class AdapterLibrary;
 
@@ -46,4 +46,4 @@ private:
     velnet::registry::Registry& registry_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

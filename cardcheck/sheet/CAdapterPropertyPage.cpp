@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QSignalBlocker>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -151,4 +151,4 @@ int CAdapterPropertyPage::helpItem(QWidget* control, QPoint globalPos, bool from
     return underPointer >= 0 ? underPointer : selected;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

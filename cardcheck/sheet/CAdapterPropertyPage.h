@@ -11,7 +11,7 @@ namespace Ui {
 class CAdapterPropertyPage;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The "Properties" page: the configuration items of the selected NIC with the
 // options of the selected item, "Optimal Settings" and the Flowmark applet.
@@ -46,4 +46,4 @@ private:
     ContextHelp* help_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

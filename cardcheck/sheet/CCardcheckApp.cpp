@@ -14,7 +14,7 @@
 #include <QApplication>
 #include <QWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CCardcheckApp::CCardcheckApp(SheetContext& context, QObject* parent)
     : QObject(parent), context_(context), instance_(QString::fromLatin1(kInstanceName)),
@@ -90,4 +90,4 @@ void CCardcheckApp::ExitInstance(CMainDlg& sheet)
         program.restart().reboot();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QStringList>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class CMainDlg;
 
@@ -46,4 +46,4 @@ private:
     QString title_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

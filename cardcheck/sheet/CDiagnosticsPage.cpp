@@ -11,7 +11,7 @@
 #include <QHeaderView>
 #include <algorithm>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -225,4 +225,4 @@ void CDiagnosticsPage::runEchoTest(int role)
     dialog.exec();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -14,7 +14,7 @@ namespace Ui {
 class CDiagnosticsPage;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The "Diagnostics" page: the self tests of the selected NIC's card-type
 // library, run one after another, each on a worker thread of its own, and
@@ -77,4 +77,4 @@ private:
     SelfTestRun run_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

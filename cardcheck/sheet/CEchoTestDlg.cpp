@@ -18,7 +18,7 @@ static void registerEchoTestImages()
     Q_INIT_RESOURCE(EchoTestImages);
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 void initEchoTestImages()
 {
@@ -259,4 +259,4 @@ void CEchoTestDlg::applyAnimation(EchoMonitor::Mode mode)
     }
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

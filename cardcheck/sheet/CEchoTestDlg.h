@@ -16,7 +16,7 @@ namespace Ui {
 class CEchoTestDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Registers the echo test's pictures (bitmaps 139 and 140, animation 159),
 // which live in this static library's resources; safe to call again.
@@ -90,4 +90,4 @@ private:
     QPointer<QThread> worker_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -17,7 +17,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 constexpr int kColumnPadding = 20;
@@ -179,4 +179,4 @@ void CGeneralPage::OnTrayControl(bool checked)
     TraySetting(context_.registry).write(checked);
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

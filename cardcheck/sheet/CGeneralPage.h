@@ -16,7 +16,7 @@ namespace Ui {
 class CGeneralPage;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class AdapterLibrary;
 
@@ -62,4 +62,4 @@ private:
     ContextHelp* help_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CMainDlg>())
@@ -96,4 +96,4 @@ void CMainDlg::OnDestroy()
         sheetState().rebootAtExit = 1;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

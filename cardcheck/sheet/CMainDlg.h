@@ -10,7 +10,7 @@ namespace Ui {
 class CMainDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class PropertyPage;
 class CGeneralPage;
@@ -59,4 +59,4 @@ private:
     bool destroyed_ = false;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 constexpr int kNamePadding = 15;
@@ -66,4 +66,4 @@ bool CNicDetailsDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

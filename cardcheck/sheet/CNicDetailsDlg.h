@@ -9,7 +9,7 @@ namespace Ui {
 class CNicDetailsDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class ContextHelp;
 
@@ -35,4 +35,4 @@ private:
     int nameWidth_ = 0;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

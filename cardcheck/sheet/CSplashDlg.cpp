@@ -13,7 +13,7 @@
 #include <QEventLoop>
 #include <QPixmap>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CSplashDlg::CSplashDlg(bool welcomeMode, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
@@ -57,7 +57,7 @@ void CSplashDlg::showEvent(QShowEvent* event)
 void CSplashDlg::startWorker()
 {
     started_ = true;
-    cardcheck::startWorker<StartupDoneEvent>(this, QThread::LowPriority, [this] {
+    velnet::cardcheck::startWorker<StartupDoneEvent>(this, QThread::LowPriority, [this] {
         return StartupDiscovery::run(errorText_, welcomeMode_);
     });
 }
@@ -103,4 +103,4 @@ void CSplashDlg::OnStartupFailed()
         ProgramState::current().restart().reboot();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

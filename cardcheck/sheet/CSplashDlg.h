@@ -11,7 +11,7 @@ namespace Ui {
 class CSplashDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The splash shown while the start-up worker finds the NICs. The worker
 // posts its result as a StartupDoneEvent; with a NIC selected the
@@ -56,4 +56,4 @@ private:
     bool finished_ = false;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -8,7 +8,7 @@
 #include <QIcon>
 #include <QPushButton>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CWarningDlg::CWarningDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CWarningDlg>())
@@ -33,4 +33,4 @@ CWarningDlg::CWarningDlg(SheetContext& context, QWidget* parent)
 
 CWarningDlg::~CWarningDlg() = default;
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

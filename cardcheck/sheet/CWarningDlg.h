@@ -9,7 +9,7 @@ namespace Ui {
 class CWarningDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class ContextHelp;
 
@@ -28,4 +28,4 @@ private:
     ContextHelp* help_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -7,7 +7,7 @@
 #include "ui/DialogTemplate.h"
 #include "ui_CWelcomeDlg.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 CWelcomeDlg::CWelcomeDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CWelcomeDlg>()), context_(context)
@@ -30,4 +30,4 @@ void CWelcomeDlg::OnReleaseNotes()
     context_.help.showTopic(help_->helpFile(), kReleaseNotesTopic);
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

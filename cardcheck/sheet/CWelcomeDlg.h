@@ -9,7 +9,7 @@ namespace Ui {
 class CWelcomeDlg;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 class ContextHelp;
 
@@ -33,4 +33,4 @@ private:
     ContextHelp* help_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

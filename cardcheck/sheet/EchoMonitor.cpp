@@ -4,7 +4,7 @@
 #include <charconv>
 #include <limits>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 int EchoMonitor::parseCount(std::string_view text)
 {
@@ -58,4 +58,4 @@ std::optional<EchoMonitor::Mode> EchoMonitor::switchTo(Mode mode)
     return mode;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

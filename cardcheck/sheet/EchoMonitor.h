@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // What the echo test dialog shows after each one-second poll of the library:
 // which computer's label to refresh and how the two-computer animation should
@@ -61,4 +61,4 @@ private:
     int lastReceived_ = 0;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -4,7 +4,7 @@
 #include "resources/StringTable.h"
 #include "ui/ProgramState.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 using velnet::ui::Answer;
 using velnet::ui::Buttons;
@@ -38,4 +38,4 @@ bool RestartPrompt::askOnClose(int restartNeeded, int configurationChanged)
     return false;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The questions about restarting the computer.
 class RestartPrompt
@@ -17,4 +17,4 @@ public:
     static bool askOnClose(int restartNeeded, int configurationChanged);
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

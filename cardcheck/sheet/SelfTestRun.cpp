@@ -1,6 +1,6 @@
 #include "SelfTestRun.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 using velnet::ui::Answer;
 
@@ -55,4 +55,4 @@ SelfTestRun::Next SelfTestRun::finish()
     return Next{};
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -2,7 +2,7 @@
 
 #include "ui/MessageBox.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The order of a self-test run on the Diagnostics page: the tests run one
 // after another, a failure asks the user whether to abort, retry or go on,
@@ -54,4 +54,4 @@ private:
     bool stopRequested_ = false;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

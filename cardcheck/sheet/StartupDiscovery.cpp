@@ -4,7 +4,7 @@
 #include "adapter/Discovery.h"
 #include "ui/ProgramState.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 std::int32_t StartupDiscovery::run(std::string& errorText, bool welcomeMode)
 {
@@ -26,4 +26,4 @@ std::int32_t StartupDiscovery::run(std::string& errorText, bool welcomeMode)
     return n;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The work of start-up, a plain call that the splash runs on its worker
 // thread: discovers the NICs, creates the program's AdapterLibrary and
@@ -15,4 +15,4 @@ public:
     static std::int32_t run(std::string& errorText, bool welcomeMode);
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

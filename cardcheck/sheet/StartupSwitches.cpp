@@ -2,7 +2,7 @@
 
 #include "resources/StringTable.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 StartupSwitches StartupSwitches::parse(const std::string& commandLine)
 {
@@ -20,4 +20,4 @@ std::string StartupSwitches::commandLine(const QStringList& arguments)
     return arguments.mid(1).join(QLatin1Char(' ')).toStdString();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

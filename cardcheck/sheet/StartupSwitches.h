@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <string>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The start-up switches: "-a" (advanced mode) and "-inf" (welcome mode),
 // each found anywhere in the command line as a plain, case-sensitive
@@ -18,4 +18,4 @@ struct StartupSwitches
     static std::string commandLine(const QStringList& arguments);
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

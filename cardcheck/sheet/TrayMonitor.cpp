@@ -6,7 +6,7 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 constexpr int kTimeoutMs = 1000;
@@ -37,4 +37,4 @@ bool TrayMonitor::closeIfRunning()
     return true;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

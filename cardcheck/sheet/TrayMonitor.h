@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The tray status monitor, a program of its own ("traymon.exe"). Its window
 // is titled "TRAYMON"; it listens for a close request on the local socket
@@ -22,4 +22,4 @@ public:
     static QString socketPath();
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

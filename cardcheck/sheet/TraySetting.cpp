@@ -2,7 +2,7 @@
 
 #include "registry/Registry.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 using velnet::registry::Access;
 using velnet::registry::Root;
@@ -27,4 +27,4 @@ bool TraySetting::write(bool on)
     return key.setString(kValueName, on ? kOn : kOff, false) == Status::Success;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

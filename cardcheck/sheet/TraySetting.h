@@ -6,7 +6,7 @@ namespace velnet::registry {
 class Registry;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Whether the tray status monitor starts with the system: the text of the
 // value TRAYMONEXE in the Run key, "traymon.exe -on" or "traymon.exe -off".
@@ -32,4 +32,4 @@ private:
     velnet::registry::Registry& registry_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -25,11 +25,11 @@ int main(int argc, char* argv[])
     velnet::registry::FileRegistry registry(velnet::registry::FileRegistry::defaultPath());
     velnet::platform::SystemRestart restart;
     velnet::platform::SystemOsVersion os;
-    cardcheck::ProgramState state(restart, os);
-    cardcheck::SheetContext context{registry, help, state};
-    cardcheck::HelpKeyWatcher helpKey;
+    velnet::cardcheck::ProgramState state(restart, os);
+    velnet::cardcheck::SheetContext context{registry, help, state};
+    velnet::cardcheck::HelpKeyWatcher helpKey;
 
-    cardcheck::CCardcheckApp program(context);
+    velnet::cardcheck::CCardcheckApp program(context);
     program.InitInstance(QApplication::arguments());
     velnet::ui::setMessagePresenter(nullptr);
     return 0;

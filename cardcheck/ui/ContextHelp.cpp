@@ -12,7 +12,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 ContextHelp::ContextHelp(QWidget* dialog, std::vector<Entry> table,
                          velnet::platform::HelpViewer& viewer)
@@ -153,4 +153,4 @@ bool ContextHelp::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -16,7 +16,7 @@ namespace velnet::platform {
 class HelpViewer;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Context help for one dialog or page: F1 over the focused control, a click
 // in "What's This?" mode (the caption's help button) and the right-button
@@ -96,4 +96,4 @@ private:
     std::string helpFile_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

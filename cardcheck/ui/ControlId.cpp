@@ -3,7 +3,7 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 int controlId(const QWidget* widget)
 {
@@ -27,4 +27,4 @@ QWidget* findControl(QWidget* dialog, int id)
     return nullptr;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -2,7 +2,7 @@
 
 class QWidget;
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // A dialog's controls carry their numeric id in the dynamic property
 // "controlId" (set in the .ui files); help tables and pictures refer to them
@@ -15,4 +15,4 @@ void setControlId(QWidget* widget, int id);
 // The child of `dialog` with that control id, or nullptr.
 QWidget* findControl(QWidget* dialog, int id);
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 HelpKeyWatcher::HelpKeyWatcher(QObject* parent) : QObject(parent)
 {
@@ -25,4 +25,4 @@ bool HelpKeyWatcher::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Sets the help-from-keyboard flag whenever F1 goes down in any window of
 // the program, before the window itself sees the key.
@@ -18,4 +18,4 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -7,7 +7,7 @@
 #include <QLayout>
 #include <QPainter>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -152,4 +152,4 @@ void PictureWindow::paintEvent(QPaintEvent*)
     painter.drawImage(QPoint(0, 0), masked_);
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

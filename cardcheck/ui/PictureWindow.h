@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // A bitmap shown in place of a static control of a dialog, with every pixel
 // of the colour of its top-left pixel transparent so that the dialog shows
@@ -58,4 +58,4 @@ private:
     QImage masked_; // built on the first paint after the bitmap changes
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

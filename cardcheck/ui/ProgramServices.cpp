@@ -5,7 +5,7 @@
 #include "platform/OsVersion.h"
 #include "platform/Restart.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 velnet::platform::Restart& ProgramState::restart() const
 {
@@ -17,4 +17,4 @@ const velnet::platform::OsVersion& ProgramState::os() const
     return os_ ? *os_ : velnet::platform::osVersion();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

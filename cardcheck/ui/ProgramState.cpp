@@ -1,6 +1,6 @@
 #include "ProgramState.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -51,4 +51,4 @@ void ProgramState::reset()
     reportPath.clear();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

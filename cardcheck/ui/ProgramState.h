@@ -13,7 +13,7 @@ class OsVersion;
 class Restart;
 } // namespace velnet::platform
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // Everything a cardcheck run keeps from its start to its end, and the
 // services it asks of the system, in one object: main() makes it, every
@@ -98,4 +98,4 @@ inline ReportAnswers& reportAnswers()
     return ProgramState::current().answers;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -1,6 +1,6 @@
 #include "PropertyPage.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 void PropertyPage::activate()
 {
@@ -11,4 +11,4 @@ void PropertyPage::activate()
     OnSetActive();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QWidget>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // A page of the property sheet. The sheet calls OnInitDialog() once, when
 // the page is shown for the first time, and OnSetActive() each time it is
@@ -34,4 +34,4 @@ private:
     bool initialised_ = false;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

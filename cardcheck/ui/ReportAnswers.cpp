@@ -2,7 +2,7 @@
 
 #include "resources/StringTable.h"
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 namespace {
 
@@ -68,4 +68,4 @@ bool ReportAnswers::isRequired(int index)
     return index != ContactEmail && index != CaseNumber;
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The customer's answers to the problem-report wizard. One object lives for
 // the whole run, so that a second wizard run offers what was typed in the
@@ -76,4 +76,4 @@ private:
     std::array<Answer, Count> answers_;
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -9,7 +9,7 @@ namespace velnet::platform {
 class HelpViewer;
 }
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // What the sheet and its pages are given from outside: the registry store
 // and the help viewer (the real ones in the program, fakes in tests), and the
@@ -21,4 +21,4 @@ struct SheetContext
     ProgramState& program = ProgramState::current();
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // The program-wide flags of the property sheet and its pages.
 struct SheetState
@@ -35,4 +35,4 @@ struct SheetState
     }
 };
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

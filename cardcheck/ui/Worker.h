@@ -6,7 +6,7 @@
 #include <QThread>
 #include <utility>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 
 // What a worker hands back to its dialog: the result of its one call, as an
 // event whose type is the message number the dialog answers.
@@ -50,4 +50,4 @@ inline void waitForWorkers(QObject* dialog)
         worker->wait();
 }
 
-} // namespace cardcheck
+} // namespace velnet::cardcheck

@@ -14,19 +14,19 @@ namespace {
 class Nicport
 {
 public:
-    Nicport() : scenario_(nicsim::Scenario::load())
+    Nicport() : scenario_(velnet::nicsim::Scenario::load())
     {
-        nicsim::trace("load nicport");
+        velnet::nicsim::trace("load nicport");
         if (!scenario_.error.empty())
             std::fprintf(stderr, "nicport: %s\n", scenario_.error.c_str());
     }
-    ~Nicport() { nicsim::trace("unload nicport"); }
+    ~Nicport() { velnet::nicsim::trace("unload nicport"); }
 
     bool exports(const char* name) const { return scenario_.nicport.missing.count(name) == 0; }
 
     int32_t init()
     {
-        nicsim::trace("NicportInit");
+        velnet::nicsim::trace("NicportInit");
         return scenario_.nicport.init;
     }
     uint32_t discoverCards() { return scenario_.discoveredCount(); }
@@ -50,12 +50,12 @@ public:
     }
     int32_t exit()
     {
-        nicsim::trace("NicportExit");
+        velnet::nicsim::trace("NicportExit");
         return 0;
     }
 
 private:
-    nicsim::Scenario scenario_;
+    velnet::nicsim::Scenario scenario_;
 };
 
 Nicport& nicport()

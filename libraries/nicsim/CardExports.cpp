@@ -10,7 +10,7 @@
 
 #include <type_traits>
 
-using nicsim::library;
+using velnet::nicsim::library;
 
 namespace {
 
@@ -29,7 +29,7 @@ namespace {
 template <class Pointer> struct Forward;
 template <class Result, class... Args> struct Forward<Result(VELNET_CALL*)(Args...)>
 {
-    template <Result (nicsim::CardTypeLibrary::*member)(Args...)>
+    template <Result (velnet::nicsim::CardTypeLibrary::*member)(Args...)>
     static Result VELNET_CALL call(Args... args)
     {
         return (library().*member)(args...);
@@ -40,8 +40,9 @@ template <class Result, class... Args> struct Forward<Result(VELNET_CALL*)(Args.
     extern "C" {                                                                                   \
     static Pointer Name##Resolver()                                                                \
     {                                                                                              \
-        return library().exports(#Name) ? &Forward<Pointer>::call<&nicsim::CardTypeLibrary::Name>  \
-                                        : nullptr;                                                 \
+        return library().exports(#Name)                                                            \
+                   ? &Forward<Pointer>::call<&velnet::nicsim::CardTypeLibrary::Name>               \
+                   : nullptr;                                                                      \
     }                                                                                              \
     std::remove_pointer_t<Pointer> Name __attribute__((ifunc(#Name "Resolver")));                  \
     }

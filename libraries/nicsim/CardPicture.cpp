@@ -2,7 +2,7 @@
 
 #include "PngImage.h"
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 std::vector<unsigned char> cardPicture(const PictureStyle& style)
 {
@@ -38,4 +38,4 @@ std::vector<unsigned char> cardPicture(const PictureStyle& style)
     return image.encode();
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 struct PictureStyle
 {
@@ -16,4 +16,4 @@ struct PictureStyle
 // background (the top-left pixel: transparent when shown).
 std::vector<unsigned char> cardPicture(const PictureStyle& style);
 
-} // namespace nicsim
+} // namespace velnet::nicsim

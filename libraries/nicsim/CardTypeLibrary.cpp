@@ -10,7 +10,7 @@
 #include <cstring>
 #include <thread>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 using nlohmann::json;
 
@@ -528,4 +528,4 @@ CardTypeLibrary& library()
     return instance;
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

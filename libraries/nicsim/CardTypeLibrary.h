@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // The behaviour behind a simulated card-type library's exports: the NICs of
 // its type in the scenario, each with its summary, details, configuration,
@@ -151,4 +151,4 @@ private:
 
 CardTypeLibrary& library();
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -10,7 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 namespace {
 
@@ -210,4 +210,4 @@ void EchoEngine::clear()
     lastSender_.clear();
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // The echo test over UDP on this computer's loopback network: a sender sends
 // echo requests to the peer named in the scenario and counts the replies; a
@@ -68,4 +68,4 @@ private:
     std::string lastSender_;
 };
 
-} // namespace nicsim
+} // namespace velnet::nicsim

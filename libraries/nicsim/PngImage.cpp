@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 namespace {
 
@@ -114,4 +114,4 @@ std::vector<unsigned char> PngImage::encode() const
     return out;
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

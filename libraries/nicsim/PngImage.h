@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // A small RGB picture, encoded as PNG for a library's bitmap resource.
 class PngImage
@@ -25,4 +25,4 @@ private:
     std::vector<std::uint32_t> pixels_;
 };
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // What one card-type library knows of its own product before any scenario
 // says otherwise. Each card-type library defines thisProduct().
@@ -19,4 +19,4 @@ struct Product
 
 const Product& thisProduct();
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 using nlohmann::json;
 
@@ -169,4 +169,4 @@ std::vector<std::size_t> Scenario::cardListOrder() const
     return order;
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // What the simulated hardware looks like: read from the JSON file that
 // NICPORT_SCENARIO names, or the built-in default (two server NICs of type
@@ -69,4 +69,4 @@ struct Scenario
     std::uint32_t discoveredCount() const;
 };
 
-} // namespace nicsim
+} // namespace velnet::nicsim

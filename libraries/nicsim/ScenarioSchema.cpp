@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 using nlohmann::json;
 
@@ -181,4 +181,4 @@ void ScenarioSchema::checkEcho(const json& echo)
     expect(echo, "stopError", at, kText);
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

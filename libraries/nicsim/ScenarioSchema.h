@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // The kinds of value each key of a scenario takes. A library reads its
 // scenario while it is being loaded, where an exception would end the program
@@ -22,4 +22,4 @@ private:
     static void checkEcho(const nlohmann::json& echo);
 };
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 std::int32_t StringPool::add(const std::string& text)
 {
@@ -31,4 +31,4 @@ std::optional<std::string> StringPool::find(std::int32_t id) const
     return std::nullopt;
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // A simulated library's string table: every text the library names by id.
 // Texts get ids from 1000 up as they are added; a scenario may also place a
@@ -27,4 +27,4 @@ private:
     std::int32_t next_ = kFirstId;
 };
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 void trace(const std::string& line)
 {
@@ -20,4 +20,4 @@ void trace(const std::string& line)
     ::close(fd);
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

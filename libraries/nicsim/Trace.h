@@ -2,11 +2,11 @@
 
 #include <string>
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 // Appends one line to the file NICPORT_TRACE names (nothing without it), so
 // that a test can see which calls reached a library and when it was loaded
 // and unloaded.
 void trace(const std::string& line);
 
-} // namespace nicsim
+} // namespace velnet::nicsim

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-namespace traymon {
+namespace velnet::traymon {
 
 namespace {
 
@@ -77,4 +77,4 @@ std::string LinkStatus::summary(const std::vector<NicLink>& nics)
     return text;
 }
 
-} // namespace traymon
+} // namespace velnet::traymon

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace traymon {
+namespace velnet::traymon {
 
 // The NICs of the simulated hardware and whether each has a link: from the
 // scenario file that NICPORT_SCENARIO names, or the two server NICs that
@@ -26,4 +26,4 @@ public:
     static std::string summary(const std::vector<NicLink>& nics);
 };
 
-} // namespace traymon
+} // namespace velnet::traymon

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace traymon {
+namespace velnet::traymon {
 
 namespace {
 
@@ -133,4 +133,4 @@ void TrayMonitorWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-} // namespace traymon
+} // namespace velnet::traymon

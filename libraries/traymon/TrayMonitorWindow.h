@@ -9,7 +9,7 @@ class QLocalServer;
 class QSystemTrayIcon;
 class QTreeWidget;
 
-namespace traymon {
+namespace velnet::traymon {
 
 // The monitor's top-level window, titled "TRAYMON": hidden until the tray
 // icon is clicked, it lists the NICs and their link state. A close request
@@ -41,4 +41,4 @@ private:
     QLocalServer* server_;
 };
 
-} // namespace traymon
+} // namespace velnet::traymon

@@ -14,7 +14,7 @@ int main(int argc, char* argv[])
         return 0;
 
     std::string error;
-    traymon::TrayMonitorWindow window(traymon::LinkStatus::load(&error));
+    velnet::traymon::TrayMonitorWindow window(velnet::traymon::LinkStatus::load(&error));
     if (!error.empty())
         std::fprintf(stderr, "traymon: %s\n", error.c_str());
     if (!window.listen())

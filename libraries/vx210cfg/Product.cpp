@@ -2,7 +2,7 @@
 
 #include "Product.h"
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 namespace {
 
@@ -59,4 +59,4 @@ const Product& thisProduct()
     return product;
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

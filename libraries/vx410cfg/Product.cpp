@@ -2,7 +2,7 @@
 
 #include "Product.h"
 
-namespace nicsim {
+namespace velnet::nicsim {
 
 namespace {
 
@@ -74,4 +74,4 @@ const Product& thisProduct()
     return product;
 }
 
-} // namespace nicsim
+} // namespace velnet::nicsim

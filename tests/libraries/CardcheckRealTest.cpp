@@ -28,7 +28,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-using namespace cardcheck;
+using namespace velnet::cardcheck;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 
 // One run of cardcheck's code against the simulated NICs: the scenario the
 // libraries read when they are loaded, a trace file of the calls that reach
@@ -96,4 +96,4 @@ private:
     std::string trace_ = dir_.file("trace.txt");
 };
 
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

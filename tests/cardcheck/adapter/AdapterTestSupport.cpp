@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 
 velnet::ui::ScriptedResponder::Expectation programBox(std::string text,
                                                       std::optional<velnet::ui::Icon> icon)
@@ -64,4 +64,4 @@ long AdapterTest::traced(const std::string& line) const
     return std::count(lines.begin(), lines.end(), line);
 }
 
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 
 // A message box of the program: its text, the program's title as caption,
 // an OK button and, when given, the icon.
@@ -48,4 +48,4 @@ protected:
     std::string tracePath_;
 };
 
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -191,4 +191,4 @@ TEST_F(DiscoveryTest, UnreadableScenarioMakesNicportInitFail)
 }
 
 } // namespace
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

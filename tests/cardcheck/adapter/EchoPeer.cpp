@@ -21,14 +21,14 @@ int main(int argc, char** argv)
         return 2;
     }
     ::setenv("NICPORT_SCENARIO", argv[1], 1);
-    cardcheck::Discovery discovery;
+    velnet::cardcheck::Discovery discovery;
     std::string error;
     if (discovery.Discover(error) <= 0) {
         std::cerr << error << "\n";
         return 1;
     }
-    cardcheck::BindingState state;
-    cardcheck::AdapterLibrary adapter(std::move(discovery), state);
+    velnet::cardcheck::BindingState state;
+    velnet::cardcheck::AdapterLibrary adapter(std::move(discovery), state);
     std::string message;
     if (!adapter.select(0, message)) {
         std::cerr << message << "\n";

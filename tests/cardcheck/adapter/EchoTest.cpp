@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -262,4 +262,4 @@ TEST_F(EchoTest, ScenarioErrorsOfStartAndStop)
 }
 
 } // namespace
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

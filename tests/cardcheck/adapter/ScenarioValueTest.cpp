@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 namespace {
 
 // A scenario may name a string id wherever it gives a text, and a value of
@@ -114,4 +114,4 @@ TEST_F(ScenarioValueTest, CardTypeLibraryOfARefusedScenarioListsNoNic)
 }
 
 } // namespace
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

@@ -1,7 +1,7 @@
 #include "AdapterTestSupport.h"
 #include "GTestResponder.h"
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -151,4 +151,4 @@ TEST_F(SelectTest, PutDriversBackAcrossTwoTypes)
 }
 
 } // namespace
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

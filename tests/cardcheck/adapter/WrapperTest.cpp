@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 namespace {
 
 using velnet::ui::Answer;
@@ -277,7 +277,8 @@ TEST_F(WrapperTest, FailedLoadOfAnotherTypeLeavesNoStaleEntryPoint)
     const std::string libs = temp_.file("lib");
     fs::create_directory(libs);
     for (const char* name : {"nicport.so", "vx410cfg.so", "vx210cfg.so"})
-        fs::copy_file(fs::path(VELNET_BINARY_DIR) / "lib/velnet/simulated" / name, fs::path(libs) / name);
+        fs::copy_file(fs::path(VELNET_BINARY_DIR) / "lib/velnet/simulated" / name,
+                      fs::path(libs) / name);
     const std::string previous = std::getenv("VELNET_LIBRARY_PATH");
     ::setenv("VELNET_LIBRARY_PATH", libs.c_str(), 1);
     useScenario("two-types.json");
@@ -312,4 +313,4 @@ TEST_F(WrapperTest, FailedLoadOfAnotherTypeLeavesNoStaleEntryPoint)
 }
 
 } // namespace
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

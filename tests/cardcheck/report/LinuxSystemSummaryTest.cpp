@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/utsname.h>
 
-using cardcheck::LinuxSystemSummary;
+using velnet::cardcheck::LinuxSystemSummary;
 using velnet::test::TempDir;
 namespace fs = std::filesystem;
 

@@ -16,8 +16,8 @@
 #include <sstream>
 #include <vector>
 
-using cardcheck::ReportAnswers;
-using cardcheck::ReportWriter;
+using velnet::cardcheck::ReportAnswers;
+using velnet::cardcheck::ReportWriter;
 using velnet::test::TempDir;
 
 namespace {
@@ -121,10 +121,10 @@ TEST(ReportWriter, GoldenReport)
     // The NIC of a scenario, found and selected as at start-up.
     ::setenv("NICPORT_SCENARIO", velnet::test::fixturePath("report/report-nic.json").c_str(), 1);
     std::string error;
-    ASSERT_EQ(cardcheck::StartupDiscovery::run(error, false), 1) << error;
+    ASSERT_EQ(velnet::cardcheck::StartupDiscovery::run(error, false), 1) << error;
     ReportWriter::Sources sources;
     sources.date = fixedDate();
-    cardcheck::describeSelectedNic(sources);
+    velnet::cardcheck::describeSelectedNic(sources);
     // The system section of the Windows 95 store fixture.
     TempDir dir;
     std::filesystem::copy_file(velnet::test::fixturePath("report/win95.reg"),
@@ -133,12 +133,12 @@ TEST(ReportWriter, GoldenReport)
     ::setenv("VELNET_REGISTRY", dir.file("store.reg").c_str(), 1);
     velnet::registry::FileRegistry registry(dir.file("store.reg"));
     velnet::platform::FakeOsVersion os(velnet::platform::OsKind::Windows95);
-    cardcheck::SystemInfo info(registry, os);
+    velnet::cardcheck::SystemInfo info(registry, os);
     sources.systemSection = [&](std::string& out) { info.writeSystemSection(out); };
 
     const auto result = ReportWriter::write(dir.file("vxreport.txt"), answers, sources);
-    cardcheck::theAdapterLibrary()->putDriversBack();
-    cardcheck::destroyAdapterLibrary();
+    velnet::cardcheck::theAdapterLibrary()->putDriversBack();
+    velnet::cardcheck::destroyAdapterLibrary();
     ::unsetenv("NICPORT_SCENARIO");
     ::setenv("VELNET_REGISTRY", guard.c_str(), 1);
     ASSERT_EQ(result, ReportWriter::Result::Written);

@@ -17,9 +17,9 @@
 #include <regex>
 #include <sys/utsname.h>
 
-using cardcheck::FileVersion;
-using cardcheck::ReportAnswers;
-using cardcheck::SystemInfo;
+using velnet::cardcheck::FileVersion;
+using velnet::cardcheck::ReportAnswers;
+using velnet::cardcheck::SystemInfo;
 using velnet::platform::FakeOsVersion;
 using velnet::platform::OsKind;
 using velnet::registry::FileRegistry;

@@ -38,7 +38,7 @@
 #include <functional>
 #include <memory>
 
-using namespace cardcheck;
+using namespace velnet::cardcheck;
 using velnet::test::TempDir;
 using velnet::test::whenShown;
 
@@ -331,7 +331,7 @@ void WizardTest::finishTwiceWithoutAChangeWritesOnce()
     saved = false;
     walkToFinish(*context_, [&](CReportFinishDlg* page5) {
         whenShown<QDialog>([&](QDialog* shown) {
-            QCOMPARE(shown->metaObject()->className(), "cardcheck::CReportSavedDlg");
+            QCOMPARE(shown->metaObject()->className(), "velnet::cardcheck::CReportSavedDlg");
             QCOMPARE(child<QLabel>(shown, "reportPath")->text(), path);
             saved = true;
             click(shown, "okButton");

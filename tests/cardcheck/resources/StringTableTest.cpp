@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace cardcheck {
+namespace velnet::cardcheck {
 namespace {
 
 TEST(StringTableTest, ErrorTextsWithTheirInserts)
@@ -77,4 +77,4 @@ TEST(StringTableTest, AppMessageBoxCarriesTheTitle)
 }
 
 } // namespace
-} // namespace cardcheck
+} // namespace velnet::cardcheck

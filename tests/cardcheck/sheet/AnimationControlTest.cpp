@@ -6,7 +6,7 @@
 #include <QSet>
 #include <QtTest/QtTest>
 
-using cardcheck::AnimationControl;
+using velnet::cardcheck::AnimationControl;
 using namespace std::chrono_literals;
 
 namespace {

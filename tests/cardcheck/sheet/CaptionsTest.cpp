@@ -23,7 +23,7 @@
 #include <QtTest/QtTest>
 #include <memory>
 
-using namespace cardcheck;
+using namespace velnet::cardcheck;
 
 // Every window of cardcheck with a caption: exactly the designed caption, and
 // a dialog template (a caption bar with the context-help button and a close

@@ -17,9 +17,9 @@
 #include <QtTest/QtTest>
 #include <memory>
 
-using cardcheck::CDiagnosticsPage;
-using cardcheck::test::PagesFixture;
-using cardcheck::test::whatsThisClick;
+using velnet::cardcheck::CDiagnosticsPage;
+using velnet::cardcheck::test::PagesFixture;
+using velnet::cardcheck::test::whatsThisClick;
 using velnet::test::QtTestResponder;
 using velnet::ui::Answer;
 using velnet::ui::Buttons;
@@ -254,7 +254,7 @@ private slots:
         QVERIFY(cards);
         cards->setFocus();
         QTest::keyClick(cards, Qt::Key_Down);
-        QCOMPARE(cardcheck::theAdapterLibrary()->selectedIndex(), 1);
+        QCOMPARE(velnet::cardcheck::theAdapterLibrary()->selectedIndex(), 1);
         QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
         QCOMPARE(statuses(0), QStringList({"EEPROM Test"}));
         QCOMPARE(statuses(), QStringList({""}));
@@ -264,8 +264,8 @@ private slots:
     {
         open(scenario(0));
         auto& help = fixture_->help();
-        const std::uint32_t second = cardcheck::theAdapterLibrary()->TestHelp(1);
-        const std::uint32_t third = cardcheck::theAdapterLibrary()->TestHelp(2);
+        const std::uint32_t second = velnet::cardcheck::theAdapterLibrary()->TestHelp(1);
+        const std::uint32_t third = velnet::cardcheck::theAdapterLibrary()->TestHelp(2);
         QVERIFY(second != 0 && second != third);
 
         // F1 with a selected row: that test's topic.
@@ -282,7 +282,7 @@ private slots:
         whatsThisClick(list()->viewport(), QPoint(5, list()->viewport()->height() - 3));
         QCOMPARE(help.requests().size(), std::size_t{3});
         QCOMPARE(help.requests().back().id, std::uint32_t{0x60540});
-        QCOMPARE(cardcheck::sheetState().helpFromKeyboard, 0);
+        QCOMPARE(velnet::cardcheck::sheetState().helpFromKeyboard, 0);
 
         whatsThisClick(button("respond"));
         QCOMPARE(help.requests().back().id, std::uint32_t{0x60433});
@@ -316,7 +316,7 @@ private:
     {
         fixture_ = std::make_unique<PagesFixture>(text);
         QVERIFY2(fixture_->ready(), fixture_->error().c_str());
-        sheet_ = std::make_unique<cardcheck::CMainDlg>(fixture_->context());
+        sheet_ = std::make_unique<velnet::cardcheck::CMainDlg>(fixture_->context());
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));
         auto* tabs = sheet_->findChild<QTabWidget*>();
@@ -358,7 +358,7 @@ private:
 
     std::unique_ptr<PagesFixture> fixture_;
     std::unique_ptr<CDiagnosticsPage> page_;
-    std::unique_ptr<cardcheck::CMainDlg> sheet_;
+    std::unique_ptr<velnet::cardcheck::CMainDlg> sheet_;
     CDiagnosticsPage* pageInSheet_ = nullptr;
 };
 

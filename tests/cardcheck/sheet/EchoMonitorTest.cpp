@@ -3,7 +3,7 @@
 #include <climits>
 #include <gtest/gtest.h>
 
-using cardcheck::EchoMonitor;
+using velnet::cardcheck::EchoMonitor;
 using Label = EchoMonitor::Label;
 using Mode = EchoMonitor::Mode;
 

@@ -14,14 +14,14 @@
 
 int main()
 {
-    using cardcheck::AdapterLibrary;
+    using velnet::cardcheck::AdapterLibrary;
     std::string error;
-    cardcheck::Discovery discovery;
+    velnet::cardcheck::Discovery discovery;
     if (discovery.Discover(error) <= 0) {
         std::fprintf(stderr, "echo responder: no NIC: %s\n", error.c_str());
         return 1;
     }
-    cardcheck::BindingState state;
+    velnet::cardcheck::BindingState state;
     AdapterLibrary library(std::move(discovery), state);
     std::string message;
     if (!library.select(0, message)) {

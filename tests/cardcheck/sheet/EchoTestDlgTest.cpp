@@ -19,9 +19,9 @@
 #include <QtTest/QtTest>
 #include <memory>
 
-using cardcheck::CEchoTestDlg;
-using cardcheck::EchoMonitor;
-using cardcheck::test::PagesFixture;
+using velnet::cardcheck::CEchoTestDlg;
+using velnet::cardcheck::EchoMonitor;
+using velnet::cardcheck::test::PagesFixture;
 using velnet::test::QtTestResponder;
 
 namespace {
@@ -122,7 +122,7 @@ private slots:
         QVERIFY(!button("start")->isEnabled());
         QVERIFY(continuous()->isChecked());
         QVERIFY(!continuous()->isEnabled());
-        QTRY_COMPARE(cardcheck::theAdapterLibrary()->EchoState(),
+        QTRY_COMPARE(velnet::cardcheck::theAdapterLibrary()->EchoState(),
                      std::uint8_t{VELNET_ECHO_RESPOND});
         QCOMPARE(fixture_->traced("EchoTest 1 1"), 1);
         click("stop");
@@ -198,7 +198,8 @@ private slots:
         click("start");
         QVERIFY(!button("start")->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(button("start")->isEnabled(), 8000);
-        QVERIFY(cardcheck::theAdapterLibrary()->NumberEchosReceived() != std::to_string(before));
+        QVERIFY(velnet::cardcheck::theAdapterLibrary()->NumberEchosReceived() !=
+                std::to_string(before));
         QCOMPARE(fixture_->traced("EchoTest 0 1"), 1);
         QCOMPARE(fixture_->traced("EchoTest 0 0"), 1);
 
@@ -234,7 +235,8 @@ private slots:
         QtTestResponder responder;
         QTest::mouseClick(continuous(), Qt::LeftButton);
         click("start");
-        QTRY_COMPARE(cardcheck::theAdapterLibrary()->EchoState(), std::uint8_t{VELNET_ECHO_SEND});
+        QTRY_COMPARE(velnet::cardcheck::theAdapterLibrary()->EchoState(),
+                     std::uint8_t{VELNET_ECHO_SEND});
         responder.expect("The echo test was stopped early.");
         click("stop");
         QTRY_VERIFY(button("start")->isEnabled());
@@ -272,7 +274,7 @@ private slots:
         QFETCH(QString, caption);
         fixture_ = std::make_unique<PagesFixture>(senderScenario(freePort()));
         QVERIFY(fixture_->ready());
-        cardcheck::CDiagnosticsPage page(fixture_->context());
+        velnet::cardcheck::CDiagnosticsPage page(fixture_->context());
         page.show();
         page.activate();
         QString seen;
@@ -294,8 +296,8 @@ private slots:
         QVERIFY2(file, error.c_str());
         std::vector<std::uint32_t> ids{CEchoTestDlg::kHelpTopic};
         for (const auto& table :
-             {cardcheck::CAdapterPropertyPage::helpTable(),
-              cardcheck::CDiagnosticsPage::helpTable(), CEchoTestDlg::helpTable()})
+             {velnet::cardcheck::CAdapterPropertyPage::helpTable(),
+              velnet::cardcheck::CDiagnosticsPage::helpTable(), CEchoTestDlg::helpTable()})
             for (const auto& entry : table)
                 ids.push_back(entry.helpId);
         // The rows of the shipped libraries' lists, for a NIC of each type.
@@ -303,7 +305,7 @@ private slots:
             { "type": "VX410", "name": "Corvane Fast Velnet Server XL PCI NIC" },
             { "type": "VX210", "name": "Corvane Velnet XL PCI NIC" } ] })");
         QVERIFY(fixture_->ready());
-        cardcheck::AdapterLibrary& library = *cardcheck::theAdapterLibrary();
+        velnet::cardcheck::AdapterLibrary& library = *velnet::cardcheck::theAdapterLibrary();
         for (int nic : {0, 1}) {
             std::string message;
             QVERIFY(library.select(nic, message));
@@ -325,9 +327,11 @@ private slots:
         open(senderScenario(freePort()), CEchoTestDlg::Sender);
         QTest::mouseClick(continuous(), Qt::LeftButton);
         click("start");
-        QTRY_COMPARE(cardcheck::theAdapterLibrary()->EchoState(), std::uint8_t{VELNET_ECHO_SEND});
+        QTRY_COMPARE(velnet::cardcheck::theAdapterLibrary()->EchoState(),
+                     std::uint8_t{VELNET_ECHO_SEND});
         dialog_.reset(); // stops the test and waits for its worker
-        QCOMPARE(cardcheck::theAdapterLibrary()->EchoState(), std::uint8_t{VELNET_ECHO_IDLE});
+        QCOMPARE(velnet::cardcheck::theAdapterLibrary()->EchoState(),
+                 std::uint8_t{VELNET_ECHO_IDLE});
         QTest::qWait(100);
     }
 
@@ -343,9 +347,9 @@ private:
 
     QPushButton* button(const char* name) { return dialog_->findChild<QPushButton*>(name); }
     QCheckBox* continuous() { return dialog_->findChild<QCheckBox*>("continuous"); }
-    cardcheck::AnimationControl* animation()
+    velnet::cardcheck::AnimationControl* animation()
     {
-        return dialog_->findChild<cardcheck::AnimationControl*>("animation");
+        return dialog_->findChild<velnet::cardcheck::AnimationControl*>("animation");
     }
     QString label(const char* name) { return dialog_->findChild<QLabel*>(name)->text(); }
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }

@@ -29,7 +29,7 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
-using namespace cardcheck;
+using namespace velnet::cardcheck;
 using velnet::platform::FakeHelpViewer;
 using velnet::registry::Access;
 using velnet::registry::Root;

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace cardcheck::test {
+namespace velnet::cardcheck::test {
 
 class PagesFixture
 {
@@ -72,4 +72,4 @@ inline void whatsThisClick(QWidget* widget, QPoint pos = {})
     QWhatsThis::leaveWhatsThisMode();
 }
 
-} // namespace cardcheck::test
+} // namespace velnet::cardcheck::test

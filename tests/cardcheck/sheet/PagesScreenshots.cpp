@@ -107,31 +107,33 @@ int main(int argc, char* argv[])
                                                         std::to_string(port) + R"(" } })");
     qputenv("NICPORT_SCENARIO", QByteArray::fromStdString(dir.file("bench.json")));
     std::string error;
-    cardcheck::Discovery discovery;
+    velnet::cardcheck::Discovery discovery;
     if (discovery.Discover(error) <= 0) {
         std::fprintf(stderr, "no NIC: %s\n", error.c_str());
         return 1;
     }
-    cardcheck::AdapterLibrary& library = cardcheck::createAdapterLibrary(std::move(discovery));
-    library.select(0, cardcheck::sheetState().selectionMessage);
-    cardcheck::sheetState().setAllRefreshFlags();
+    velnet::cardcheck::AdapterLibrary& library =
+        velnet::cardcheck::createAdapterLibrary(std::move(discovery));
+    library.select(0, velnet::cardcheck::sheetState().selectionMessage);
+    velnet::cardcheck::sheetState().setAllRefreshFlags();
 
     velnet::registry::FileRegistry registry(dir.file("registry.reg"));
     velnet::platform::FakeHelpViewer help;
-    cardcheck::SheetContext context{registry, help};
+    velnet::cardcheck::SheetContext context{registry, help};
     bool ok = true;
     {
-        cardcheck::CMainDlg sheet(context);
+        velnet::cardcheck::CMainDlg sheet(context);
         sheet.show();
         auto* tabs = sheet.findChild<QTabWidget*>();
         tabs->setCurrentIndex(2);
-        cardcheck::CDiagnosticsPage* page = sheet.diagnosticsPage();
+        velnet::cardcheck::CDiagnosticsPage* page = sheet.diagnosticsPage();
         page->findChild<QPushButton*>("start")->click();
         ok = waitFor([page] { return !page->running(); }, 30000);
         settle(200);
         ok = ok && save(&sheet, out + "/diagnostics-page.png");
 
-        cardcheck::CEchoTestDlg echo(cardcheck::CEchoTestDlg::Sender, context, &sheet);
+        velnet::cardcheck::CEchoTestDlg echo(velnet::cardcheck::CEchoTestDlg::Sender, context,
+                                             &sheet);
         echo.show();
         echo.findChild<QCheckBox*>("continuous")->setChecked(true);
         echo.findChild<QPushButton*>("start")->click();

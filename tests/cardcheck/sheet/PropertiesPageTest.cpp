@@ -18,9 +18,9 @@
 #include <filesystem>
 #include <memory>
 
-using cardcheck::CAdapterPropertyPage;
-using cardcheck::test::PagesFixture;
-using cardcheck::test::whatsThisClick;
+using velnet::cardcheck::CAdapterPropertyPage;
+using velnet::cardcheck::test::PagesFixture;
+using velnet::cardcheck::test::whatsThisClick;
 using velnet::test::QtTestResponder;
 using velnet::ui::Answer;
 using velnet::ui::Buttons;
@@ -114,7 +114,7 @@ private slots:
     {
         open(true);
         QtTestResponder responder;
-        auto& binding = cardcheck::bindingState();
+        auto& binding = velnet::cardcheck::bindingState();
 
         // Link Speed: the library has nothing to say.
         QCOMPARE(binding.configurationChanged, 0);
@@ -147,7 +147,7 @@ private slots:
         clickRow(1);
         clickRow(0);
         QCOMPARE(fixture_->traced("ChangeConfigValue"), 0);
-        QCOMPARE(cardcheck::bindingState().configurationChanged, 0);
+        QCOMPARE(velnet::cardcheck::bindingState().configurationChanged, 0);
     }
 
     void optimalSettingsReportsAndShowsTheNewValue()
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(combo()->currentText(), QString("32"));
         chooseOption(0);
         QCOMPARE(combo()->currentText(), QString("16"));
-        cardcheck::bindingState().configurationChanged = 0;
+        velnet::cardcheck::bindingState().configurationChanged = 0;
 
         QtTestResponder responder;
         ScriptedResponder::Expectation done;
@@ -166,7 +166,7 @@ private slots:
         responder.expect(done);
         QTest::mouseClick(button("optimalSettings"), Qt::LeftButton);
         QVERIFY(responder.verify());
-        QCOMPARE(cardcheck::bindingState().configurationChanged, 1);
+        QCOMPARE(velnet::cardcheck::bindingState().configurationChanged, 1);
         QCOMPARE(list()->currentRow(), 1);
         QCOMPARE(combo()->currentText(), QString("32"));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
@@ -184,14 +184,14 @@ private slots:
         responder.expect("Some settings could not be changed.");
         QTest::mouseClick(button("optimalSettings"), Qt::LeftButton);
         QVERIFY(responder.verify());
-        QCOMPARE(cardcheck::bindingState().configurationChanged, 1);
+        QCOMPARE(velnet::cardcheck::bindingState().configurationChanged, 1);
     }
 
     void closingTheSheetAfterAChangeOffersARestart()
     {
         fixture_ = std::make_unique<PagesFixture>(kScenario);
         QVERIFY2(fixture_->ready(), fixture_->error().c_str());
-        auto sheet = std::make_unique<cardcheck::CMainDlg>(fixture_->context());
+        auto sheet = std::make_unique<velnet::cardcheck::CMainDlg>(fixture_->context());
         sheet->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
         auto* tabs = sheet->findChild<QTabWidget*>();
@@ -202,7 +202,7 @@ private slots:
         auto* options = properties->findChild<QComboBox*>("optionCombo");
         options->setFocus();
         QTest::keyClick(options, Qt::Key_Up);
-        QCOMPARE(cardcheck::bindingState().configurationChanged, 1);
+        QCOMPARE(velnet::cardcheck::bindingState().configurationChanged, 1);
 
         QtTestResponder responder;
         responder.expect(
@@ -214,7 +214,7 @@ private slots:
                           Qt::LeftButton);
         QVERIFY(responder.verify());
         QVERIFY(!sheet->isVisible());
-        QCOMPARE(cardcheck::sheetState().rebootAtExit, 0);
+        QCOMPARE(velnet::cardcheck::sheetState().rebootAtExit, 0);
         sheet.reset();
     }
 
@@ -290,7 +290,7 @@ private slots:
         // Other controls: the page's table.
         whatsThisClick(button("flowmark"));
         QCOMPARE(help.requests().back().id, std::uint32_t{0x60411});
-        QCOMPARE(cardcheck::sheetState().helpFromKeyboard, 0);
+        QCOMPARE(velnet::cardcheck::sheetState().helpFromKeyboard, 0);
     }
 
 private:
@@ -310,7 +310,7 @@ private:
         page_->activate();
     }
 
-    cardcheck::AdapterLibrary& library() { return *cardcheck::theAdapterLibrary(); }
+    velnet::cardcheck::AdapterLibrary& library() { return *velnet::cardcheck::theAdapterLibrary(); }
     QListWidget* list() { return page_->findChild<QListWidget*>("itemList"); }
     QComboBox* combo() { return page_->findChild<QComboBox*>("optionCombo"); }
     QPushButton* button(const char* name) { return page_->findChild<QPushButton*>(name); }

@@ -27,12 +27,12 @@ TEST(RegistryMeetingTest, NicsetupShowsTheAddressesCardcheckStored)
     velnet::test::writeFile(
         path, velnet::test::readFile(velnet::test::fixturePath("cardcheck/sheet/servers.reg")));
     {
-        cardcheck::test::SimulatedNics nics("two-servers.json");
+        velnet::cardcheck::test::SimulatedNics nics("two-servers.json");
         velnet::registry::FileRegistry store(path);
         std::string error;
-        ASSERT_EQ(cardcheck::StartupDiscovery::run(error, false), 2);
+        ASSERT_EQ(velnet::cardcheck::StartupDiscovery::run(error, false), 2);
         velnet::test::GTestResponder quiet;
-        cardcheck::BaseAddressSync(*cardcheck::theAdapterLibrary(), store).run();
+        velnet::cardcheck::BaseAddressSync(*velnet::cardcheck::theAdapterLibrary(), store).run();
     }
 
     // nicsetup starts afresh on the same file.

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using cardcheck::SelfTestRun;
+using velnet::cardcheck::SelfTestRun;
 using velnet::ui::Answer;
 using Action = SelfTestRun::Action;
 

@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-using namespace cardcheck;
+using namespace velnet::cardcheck;
 using velnet::registry::Access;
 using velnet::registry::FileRegistry;
 using velnet::registry::Root;

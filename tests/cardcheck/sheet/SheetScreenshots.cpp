@@ -33,22 +33,22 @@ int main(int argc, char* argv[])
 
     velnet::registry::FileRegistry registry(velnet::registry::FileRegistry::defaultPath());
     velnet::platform::FakeHelpViewer help;
-    cardcheck::SheetContext context{registry, help};
+    velnet::cardcheck::SheetContext context{registry, help};
     std::string error;
-    if (cardcheck::StartupDiscovery::run(error, false) <= 0) {
+    if (velnet::cardcheck::StartupDiscovery::run(error, false) <= 0) {
         std::fprintf(stderr, "no NIC: %s\n", error.c_str());
         return 1;
     }
     bool saved = true;
     if (argc == 3) {
-        cardcheck::CWarningDlg warning(context);
+        velnet::cardcheck::CWarningDlg warning(context);
         warning.show();
         QApplication::processEvents();
         saved = warning.grab().save(QString::fromLocal8Bit(argv[2]));
         warning.hide();
     }
     {
-        cardcheck::CMainDlg sheet(context);
+        velnet::cardcheck::CMainDlg sheet(context);
         sheet.show();
         QApplication::processEvents();
         saved = sheet.grab().save(QString::fromLocal8Bit(argv[1])) && saved;

@@ -23,7 +23,7 @@
 #include <QTabWidget>
 #include <QtTest/QTest>
 
-using namespace cardcheck;
+using namespace velnet::cardcheck;
 using velnet::ui::Answer;
 
 namespace {
@@ -111,7 +111,8 @@ private slots:
 
         CCardcheckApp program(*context_);
         QVERIFY(!program.InitInstance({"cardcheck", "-inf", "-a"}));
-        QCOMPARE(driver.seen(), (QStringList{"cardcheck::CWelcomeDlg", "cardcheck::CMainDlg"}));
+        QCOMPARE(driver.seen(),
+                 (QStringList{"velnet::cardcheck::CWelcomeDlg", "velnet::cardcheck::CMainDlg"}));
         QCOMPARE(advancedSeen, 1);
         QCOMPARE(sheetState().welcomeMode, 1);
         // Every SelectCard of the run had the welcome flag.
@@ -137,7 +138,7 @@ private slots:
         });
         CCardcheckApp program(*context_);
         program.InitInstance({"cardcheck", "-inf"});
-        QCOMPARE(driver.seen(), QStringList{"cardcheck::CWelcomeDlg"});
+        QCOMPARE(driver.seen(), QStringList{"velnet::cardcheck::CWelcomeDlg"});
         QCOMPARE(help_->requests().size(), std::size_t{1});
         QCOMPARE(help_->requests()[0].kind, velnet::platform::FakeHelpViewer::Kind::Topic);
         QCOMPARE(help_->requests()[0].id, 394324u);
@@ -156,7 +157,8 @@ private slots:
         driver.when<CMainDlg>([](CMainDlg* sheet) { closeSheet(sheet); });
         CCardcheckApp program(*context_);
         program.InitInstance({"cardcheck", "--show-all"});
-        QCOMPARE(driver.seen(), (QStringList{"cardcheck::CWarningDlg", "cardcheck::CMainDlg"}));
+        QCOMPARE(driver.seen(),
+                 (QStringList{"velnet::cardcheck::CWarningDlg", "velnet::cardcheck::CMainDlg"}));
         QCOMPARE(sheetState().advancedMode, 1);
         QCOMPARE(sheetState().welcomeMode, 0);
         QCOMPARE(nics.calls("VX410CFG SelectCard 0").front(),
@@ -172,7 +174,7 @@ private slots:
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Escape); });
         CCardcheckApp program(*context_);
         program.InitInstance({"cardcheck"});
-        QCOMPARE(driver.seen(), QStringList{"cardcheck::CWarningDlg"});
+        QCOMPARE(driver.seen(), QStringList{"velnet::cardcheck::CWarningDlg"});
         QVERIFY(nics.trace().empty());
         QCOMPARE(sheetState().advancedMode, 0);
     }
@@ -220,7 +222,7 @@ private slots:
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
         CCardcheckApp program(*context_);
         program.InitInstance({"cardcheck"});
-        QCOMPARE(driver.seen(), QStringList{"cardcheck::CWarningDlg"}); // no sheet
+        QCOMPARE(driver.seen(), QStringList{"velnet::cardcheck::CWarningDlg"}); // no sheet
         QVERIFY(r.verify());
         QCOMPARE(restart.reboots, restartNow ? 1 : 0);
         QCOMPARE(theAdapterLibrary(), nullptr);

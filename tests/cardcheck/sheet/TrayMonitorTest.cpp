@@ -9,8 +9,8 @@
 #include <QProcess>
 #include <QtTest/QTest>
 
-using traymon::LinkStatus;
-using traymon::NicLink;
+using velnet::traymon::LinkStatus;
+using velnet::traymon::NicLink;
 
 // The tray monitor program and how cardcheck starts and closes it.
 class TrayMonitorTest : public QObject
@@ -48,19 +48,19 @@ private slots:
 
     void startedMonitorClosesWhenAsked()
     {
-        QVERIFY(!cardcheck::TrayMonitor::closeIfRunning()); // none runs yet
+        QVERIFY(!velnet::cardcheck::TrayMonitor::closeIfRunning()); // none runs yet
         QProcess monitor;
         monitor.setProcessChannelMode(QProcess::ForwardedChannels);
         monitor.start(QStringLiteral(VELNET_BINARY_DIR "/bin/traymon"), {});
         QVERIFY(monitor.waitForStarted());
-        QTRY_VERIFY(QFileInfo::exists(cardcheck::TrayMonitor::socketPath()));
+        QTRY_VERIFY(QFileInfo::exists(velnet::cardcheck::TrayMonitor::socketPath()));
         // Asked once only: QTRY_VERIFY evaluates its condition again at the end.
         bool asked = false;
-        QTRY_VERIFY(asked = asked || cardcheck::TrayMonitor::closeIfRunning());
+        QTRY_VERIFY(asked = asked || velnet::cardcheck::TrayMonitor::closeIfRunning());
         QVERIFY(monitor.waitForFinished(5000));
         QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
         QCOMPARE(monitor.exitCode(), 0);
-        QVERIFY(!cardcheck::TrayMonitor::closeIfRunning());
+        QVERIFY(!velnet::cardcheck::TrayMonitor::closeIfRunning());
     }
 
     void offSettingEndsAtOnce()
@@ -69,7 +69,7 @@ private slots:
         monitor.start(QStringLiteral(VELNET_BINARY_DIR "/bin/traymon"), {QStringLiteral("-off")});
         QVERIFY(monitor.waitForFinished(5000));
         QCOMPARE(monitor.exitCode(), 0);
-        QVERIFY(!cardcheck::TrayMonitor::closeIfRunning());
+        QVERIFY(!velnet::cardcheck::TrayMonitor::closeIfRunning());
     }
 };
 

@@ -14,7 +14,7 @@
 #include "sheet/CEchoTestDlg.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/SheetState.h"
 
 #include <QApplication>
@@ -58,7 +58,7 @@ private slots:
         store_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("registry.reg"));
         context_ = std::make_unique<SheetContext>(SheetContext{*store_, help_});
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 1);
+        QCOMPARE(StartupDiscovery::run(error, false), 1);
         sheet_ = std::make_unique<CMainDlg>(*context_);
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));

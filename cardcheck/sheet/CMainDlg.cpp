@@ -7,6 +7,7 @@
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/RestartPrompt.h"
+#include "ui/DialogTemplate.h"
 #include "ui/ProgramState.h"
 #include "ui_CMainDlg.h"
 
@@ -20,7 +21,7 @@ CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
 {
     ui_->setupUi(this);
     setWindowTitle(QString::fromStdString(StringTable::load(ids::Title)));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
 
     general_ = new CGeneralPage(context);
     properties_ = new CAdapterPropertyPage(context);

@@ -1,6 +1,6 @@
 #include "DialogTemplateCheck.h"
 #include "QtTestResponder.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "TempDir.h"
 #include "platform/FakeHelpViewer.h"
 #include "registry/FileRegistry.h"
@@ -16,7 +16,7 @@
 #include "sheet/CNicDetailsDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/SheetContext.h"
 
 #include <QApplication>
@@ -78,7 +78,7 @@ private slots:
     {
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 2);
+        QCOMPARE(StartupDiscovery::run(error, false), 2);
         velnet::test::QtTestResponder responder;
         CMainDlg sheet(*context_);
         QCOMPARE(faultOf(sheet, "Corvane NIC Diagnostics  v1.0"), QString());

@@ -12,19 +12,7 @@
 #include <QThread>
 #include <algorithm>
 
-// Q_INIT_RESOURCE must be used outside any namespace.
-static void registerEchoTestImages()
-{
-    Q_INIT_RESOURCE(EchoTestImages);
-}
-
 namespace cardcheck {
-
-void initEchoTestImages()
-{
-    static const bool registered = (registerEchoTestImages(), true);
-    (void)registered;
-}
 
 namespace {
 
@@ -60,7 +48,6 @@ CEchoTestDlg::CEchoTestDlg(int role, SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CEchoTestDlg>()), context_(context),
       role_(role == Responder ? Responder : Sender)
 {
-    initEchoTestImages();
     ui_->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, true);
     help_ = new ContextHelp(this, helpTable(), context_.help);

@@ -10,7 +10,6 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    Q_INIT_RESOURCE(SheetImages);
 
     velnet::ui::QtMessagePresenter presenter;
     velnet::ui::setMessagePresenter(&presenter);

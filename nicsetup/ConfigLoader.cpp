@@ -4,6 +4,7 @@
 #include "Tables.h"
 #include "ui/MessageBox.h"
 
+#include <iostream>
 #include <string>
 #include <utility>
 
@@ -71,6 +72,10 @@ LoadResult ConfigLoader::load()
     clearTables();
     current_.reset();
     if (!registry_.open(Root::LocalMachine, kServiceKey, Access::Full)) {
+        // The box says what the program always said; the administrator also
+        // needs the store's own reason (file and line, or the system's error).
+        if (const std::string why = registry_.errorText(); !why.empty())
+            std::cerr << PROGRAM_NAME << ": " << why << '\n';
         tell(kNoService);
         return LoadResult::ServiceKeyMissing;
     }

@@ -165,6 +165,13 @@ ConfigSaver::ConfigSaver(registry::Registry& registry) : registry_(registry) {}
 
 bool ConfigSaver::save()
 {
+    // A store that cannot be written would fail every key's open below, each
+    // with a box blaming the installation; one box with the true reason is
+    // what the user needs, and the dialog stays open with the edits.
+    if (registry_.checkWritable() != registry::Status::Success) {
+        tellNotSaved();
+        return false;
+    }
     registry::WriteGroup group(registry_);
     for (std::uint32_t i = 0; i < MAX_ADAPTERS; ++i) {
         if (!isInUse(i))
@@ -180,13 +187,18 @@ bool ConfigSaver::save()
     }
     setPromptForReboot();
     if (group.commit() != registry::Status::Success) {
-        std::string text = kNotSaved;
-        if (const std::string why = registry_.errorText(); !why.empty())
-            text += "\n" + why;
-        tell(text.c_str(), ui::Icon::Error);
+        tellNotSaved();
         return false;
     }
     return true;
+}
+
+void ConfigSaver::tellNotSaved()
+{
+    std::string text = kNotSaved;
+    if (const std::string why = registry_.errorText(); !why.empty())
+        text += "\n" + why;
+    tell(text.c_str(), ui::Icon::Error);
 }
 
 ConfigSaver::Role ConfigSaver::assignRole(std::uint32_t adapter)

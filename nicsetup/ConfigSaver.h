@@ -39,8 +39,9 @@ public:
     explicit ConfigSaver(registry::Registry& registry);
 
     // True when the writes reached the store; the dialog then closes with the
-    // OK result. False when the store could not be written: a message saying
-    // so has been shown, nothing was written, and the dialog stays open.
+    // OK result. False when the store could not be written (found before any
+    // write, or at the commit): a message saying so with the store's reason
+    // has been shown, nothing was written, and the dialog stays open.
     bool save();
 
     enum class Role
@@ -64,6 +65,7 @@ private:
     void writeEntries(CARD_INFO& card, Role role, bool vlanOn);
     Outcome writePlain(CARD_INFO& card, Role role);
     void setPromptForReboot();
+    void tellNotSaved();
 
     registry::Registry& registry_;
 };

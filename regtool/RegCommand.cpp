@@ -210,7 +210,7 @@ void printValue(std::ostream& out, const std::string& name, const Value& v)
 
 constexpr std::size_t kAnySize = static_cast<std::size_t>(-1);
 
-void printKey(std::ostream& out, Registry& reg, const KeyName& k, const Key& key, bool recursive)
+void printValues(std::ostream& out, const KeyName& k, const Key& key)
 {
     out << "\n" << k.full << "\n";
     for (std::size_t i = 0;; ++i) {
@@ -220,26 +220,48 @@ void printKey(std::ostream& out, Registry& reg, const KeyName& k, const Key& key
         if (auto v = key.query(*name, kAnySize))
             printValue(out, *name, *v);
     }
-    if (!recursive) {
-        bool any = false;
-        for (std::size_t i = 0;; ++i) {
-            auto sub = key.enumKey(i);
-            if (!sub)
-                break;
-            if (!any)
-                out << "\n";
-            any = true;
-            out << k.full << "\\" << *sub << "\n";
-        }
-        return;
-    }
+}
+
+void printKey(std::ostream& out, const KeyName& k, const Key& key)
+{
+    printValues(out, k, key);
+    bool any = false;
     for (std::size_t i = 0;; ++i) {
         auto sub = key.enumKey(i);
         if (!sub)
             break;
-        KeyName child{k.root, k.path.empty() ? *sub : k.path + "\\" + *sub, k.full + "\\" + *sub};
-        if (Key ck = reg.open(child.root, child.path, Access::Read))
-            printKey(out, reg, child, ck, true);
+        if (!any)
+            out << "\n";
+        any = true;
+        out << k.full << "\\" << *sub << "\n";
+    }
+}
+
+// Every key under `k`, parents first, with an explicit stack: keys may nest deep.
+void printTree(std::ostream& out, Registry& reg, const KeyName& k, const Key& key)
+{
+    printValues(out, k, key);
+    struct Frame
+    {
+        KeyName name;
+        Key key;
+        std::size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back({k, reg.open(k.root, k.path, Access::Read), 0});
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        auto sub = top.key.enumKey(top.next++);
+        if (!sub) {
+            stack.pop_back();
+            continue;
+        }
+        KeyName child{top.name.root, top.name.path.empty() ? *sub : top.name.path + "\\" + *sub,
+                      top.name.full + "\\" + *sub};
+        if (Key ck = reg.open(child.root, child.path, Access::Read)) {
+            printValues(out, child, ck);
+            stack.push_back({std::move(child), std::move(ck), 0});
+        }
     }
 }
 
@@ -253,11 +275,13 @@ void check(Status s, const FileRegistry& reg)
     case Status::AccessDenied:
         throw Error{"ERROR: Access is denied."};
     case Status::Corrupt:
-        throw Error{"ERROR: " + reg.errorText()};
     case Status::IoError:
-        throw Error{"ERROR: " + reg.path() + " could not be written."};
+    case Status::Busy:
+        throw Error{"ERROR: " + reg.errorText()};
     case Status::InvalidName:
-        throw Error{"ERROR: A key or value name cannot hold a line break."};
+        throw Error{
+            "ERROR: A key or value name cannot hold a line break or be longer or deeper than the "
+            "registry allows."};
     }
 }
 
@@ -284,7 +308,10 @@ int query(const std::vector<std::string>& args, FileRegistry& reg, std::ostream&
         out << "\n";
         return 0;
     }
-    printKey(out, reg, k, key, o.has("s"));
+    if (o.has("s"))
+        printTree(out, reg, k, key);
+    else
+        printKey(out, k, key);
     out << "\n";
     return 0;
 }

@@ -2,12 +2,14 @@
 # Installs, on Debian 12, every package the build, the demo and the tests need
 # that is not installed yet. Sourced by run.sh and test.sh.
 velnet_packages=(
-  cmake ninja-build g++ pkg-config ccache
+  cmake ninja-build g++ pkg-config ccache clang-format git libpci-dev iproute2
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils mandoc
   dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
+  clang libclang-rt-14-dev
+  iproute2 tcpdump
 )
 
 velnet_install_missing() {

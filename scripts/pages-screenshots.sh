@@ -14,6 +14,6 @@ cmake --build "$dir" -j 2 --target cardcheck_pages_screenshots cardcheck_echo_re
 mkdir -p "$top/docs/screenshots" "$dir/runtime"
 chmod 700 "$dir/runtime"
 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$dir/runtime" VELNET_NO_RESTART=1 \
-  VELNET_LIBRARY_PATH="$dir/lib/velnet" VELNET_REGISTRY="$dir/registry-guard.reg" \
+  VELNET_LIBRARY_PATH="$dir/lib/velnet/simulated:$dir/lib/velnet" VELNET_REGISTRY="$dir/registry-guard.reg" \
   "$dir/bin/cardcheck_pages_screenshots" "$top/docs/screenshots" "$dir/bin/cardcheck_echo_responder" \
   2> >(grep -v "does not support" >&2)

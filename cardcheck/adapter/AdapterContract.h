@@ -191,4 +191,51 @@ VELNET_EXPORT int32_t VELNET_CALL ResourceBitmap(const char* name, const unsigne
 }
 #endif
 
+/* Every entry point of a card-type library, in the order cardcheck resolves
+ * them: X(name, pointer type, the name cardcheck's messages give it). The
+ * program's slots and the libraries' export checks are made from this list.
+ */
+#define VELNET_CARD_ENTRY_POINTS(X)                                                                \
+    X(CardName, CardNameFn, "CardName()")                                                          \
+    X(CardHelp, CardHelpFn, "CardHelp()")                                                          \
+    X(SelectCard, SelectCardFn, "SelectCard()")                                                    \
+    X(Picture, PictureFn, "Picture()")                                                             \
+    X(CardSummaryName, ItemNameFn, "CardSummaryName()")                                            \
+    X(CardSummaryValue, ItemValueFn, "CardSummaryValue()")                                         \
+    X(CardSummaryHelp, ItemHelpFn, "CardSummaryHelp()")                                            \
+    X(CardDetailsName, ItemNameFn, "CardDetailsName()")                                            \
+    X(CardDetailsValue, ItemValueFn, "CardDetailsValue()")                                         \
+    X(CardDetailsHelp, ItemHelpFn, "CardDetailsHelp()")                                            \
+    X(ConfigName, ConfigNameFn, "ConfigName()")                                                    \
+    X(ConfigOption, ConfigOptionFn, "ConfigOption()")                                              \
+    X(ConfigValue, ItemValueFn, "ConfigValue()")                                                   \
+    X(AutoConfig, AutoConfigFn, "AutoConfig")                                                      \
+    X(ChangeConfigValue, ChangeConfigValueFn, "ChangeConfigValue")                                 \
+    X(ConfigHelp, ItemHelpFn, "ConfigHelp()")                                                      \
+    X(StatisticsName, ItemNameFn, "StatisticsName()")                                              \
+    X(StatisticsValue, ItemValueFn, "StatisticsValue()")                                           \
+    X(StatisticsHelp, ItemHelpFn, "StatisticsHelp()")                                              \
+    X(TestName, ItemNameFn, "TestName()")                                                          \
+    X(RunTest, RunTestFn, "RunTest()")                                                             \
+    X(TestHelp, ItemHelpFn, "TestHelp()")                                                          \
+    X(EchoTest, EchoTestFn, "EchoTest()")                                                          \
+    X(ClearStats, ClearStatsFn, "ClearStats()")                                                    \
+    X(EchoState, EchoStateFn, "EchoState()")                                                       \
+    X(LastEchoResponder, EchoNameFn, "LastEchoResponder()")                                        \
+    X(LastEchoSender, EchoNameFn, "LastEchoSender()")                                              \
+    X(NumberEchosSent, EchoCountFn, "NumberEchosSent()")                                           \
+    X(NumberEchosReceived, EchoCountFn, "NumberEchosReceived()")                                   \
+    X(DisableDriver, DisableDriverFn, "DisableDriver()")                                           \
+    X(EnableDriver, EnableDriverFn, "EnableDriver()")
+
+#ifdef __cplusplus
+#include <type_traits>
+
+/* Each declaration above has the type its list entry names. */
+#define VELNET_CHECK_DECLARATION(name, type, display)                                              \
+    static_assert(std::is_same_v<decltype(&::name), type>, #name " is declared with its type");
+VELNET_CARD_ENTRY_POINTS(VELNET_CHECK_DECLARATION)
+#undef VELNET_CHECK_DECLARATION
+#endif
+
 #endif

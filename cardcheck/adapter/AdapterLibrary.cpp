@@ -1,6 +1,6 @@
 #include "AdapterLibrary.h"
 
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 #include <array>
 #include <memory>
@@ -16,12 +16,6 @@ template <std::size_t N> std::string bufferText(std::array<char, N>& buffer)
 {
     buffer[N - 1] = '\0';
     return std::string(buffer.data());
-}
-
-std::unique_ptr<AdapterLibrary>& programAdapterLibrary()
-{
-    static std::unique_ptr<AdapterLibrary> library;
-    return library;
 }
 
 } // namespace
@@ -186,12 +180,14 @@ std::optional<std::string> AdapterLibrary::valueWrapper(ItemValueFn entry, std::
 
 std::optional<std::string> AdapterLibrary::CardSummaryName(std::int32_t item)
 {
-    return nameWrapper(entries_.CardSummaryName, item, "CardSummaryName()");
+    return nameWrapper(entries_.CardSummaryName, item,
+                       EntryPoints::displayName(Entry::CardSummaryName));
 }
 
 std::optional<std::string> AdapterLibrary::CardDetailsName(std::int32_t item)
 {
-    return nameWrapper(entries_.CardDetailsName, item, "CardDetailsName()");
+    return nameWrapper(entries_.CardDetailsName, item,
+                       EntryPoints::displayName(Entry::CardDetailsName));
 }
 
 std::optional<std::string> AdapterLibrary::ConfigName(std::int32_t item, std::int32_t& advanced)
@@ -201,7 +197,7 @@ std::optional<std::string> AdapterLibrary::ConfigName(std::int32_t item, std::in
         return std::nullopt;
     std::int16_t flag = 0;
     const std::int32_t id = entries_.ConfigName(item, &flag);
-    auto text = loadString(id, "ConfigName()");
+    auto text = loadString(id, EntryPoints::displayName(Entry::ConfigName));
     if (text)
         advanced = flag;
     return text;
@@ -209,12 +205,13 @@ std::optional<std::string> AdapterLibrary::ConfigName(std::int32_t item, std::in
 
 std::optional<std::string> AdapterLibrary::StatisticsName(std::int32_t item)
 {
-    return nameWrapper(entries_.StatisticsName, item, "StatisticsName()");
+    return nameWrapper(entries_.StatisticsName, item,
+                       EntryPoints::displayName(Entry::StatisticsName));
 }
 
 std::optional<std::string> AdapterLibrary::TestName(std::int32_t test)
 {
-    return nameWrapper(entries_.TestName, test, "TestName()");
+    return nameWrapper(entries_.TestName, test, EntryPoints::displayName(Entry::TestName));
 }
 
 std::optional<std::string> AdapterLibrary::CardSummaryValue(std::int32_t item)
@@ -338,7 +335,7 @@ void AdapterLibrary::autoConfigure()
     if (r == 0)
         appMessageBox(StringTable::load(ids::AutoConfigured), Buttons::Ok, Icon::Information);
     else
-        showMessage(r, "AutoConfig");
+        showMessage(r, EntryPoints::displayName(Entry::AutoConfig));
     state_.configurationChanged = 1;
 }
 
@@ -348,7 +345,7 @@ void AdapterLibrary::changeValue(std::int32_t item, std::int32_t option)
         return;
     const std::int32_t r = entries_.ChangeConfigValue(item, option);
     state_.configurationChanged = 1;
-    showMessage(r, "ChangeConfigValue");
+    showMessage(r, EntryPoints::displayName(Entry::ChangeConfigValue));
 }
 
 std::optional<std::vector<unsigned char>> AdapterLibrary::picture()
@@ -377,26 +374,6 @@ void AdapterLibrary::putDriversBack()
         if (EnableDriver(position) == 1)
             state_.restartNeeded = 1;
     }
-}
-
-// ---- the program's one object ----------------------------------------------------
-
-AdapterLibrary* theAdapterLibrary()
-{
-    return programAdapterLibrary().get();
-}
-
-AdapterLibrary& createAdapterLibrary(Discovery&& discovery)
-{
-    auto& library = programAdapterLibrary();
-    library.reset();
-    library = std::make_unique<AdapterLibrary>(std::move(discovery));
-    return *library;
-}
-
-void destroyAdapterLibrary()
-{
-    programAdapterLibrary().reset();
 }
 
 } // namespace cardcheck

@@ -17,7 +17,7 @@ namespace cardcheck {
 // The one service through which every page reaches the hardware: the loaded
 // card-type library of the selected NIC, its 31 entry points, the selected
 // NIC and its picture. Created from a successful Discovery; the program keeps
-// the one object behind theAdapterLibrary().
+// the one object in ProgramState, behind theAdapterLibrary().
 //
 // Exactly one card-type library is loaded at a time: selecting a NIC of
 // another type frees the loaded one and loads the other. Freeing a library
@@ -52,7 +52,7 @@ public:
 
     // Takes over the card list and nicport.dll; with one type, also adopts
     // the library kept loaded and resolves its 31 slots at once.
-    explicit AdapterLibrary(Discovery&& discovery, BindingState& state = bindingState());
+    AdapterLibrary(Discovery&& discovery, BindingState& state);
     AdapterLibrary(const AdapterLibrary&) = delete;
     AdapterLibrary& operator=(const AdapterLibrary&) = delete;
     // Frees the card-type library, calls NicportExit (when exported), frees
@@ -183,14 +183,5 @@ private:
     velnet::platform::DynamicLibrary hardware_;
     bool welcomeMode_ = false;
 };
-
-// The program's one AdapterLibrary, or nullptr before discovery found a NIC
-// and after it was destroyed.
-AdapterLibrary* theAdapterLibrary();
-// Creates the program's AdapterLibrary from `discovery` (replacing and
-// destroying any earlier one) and returns it.
-AdapterLibrary& createAdapterLibrary(Discovery&& discovery);
-// Destroys the program's AdapterLibrary (see ~AdapterLibrary), if any.
-void destroyAdapterLibrary();
 
 } // namespace cardcheck

@@ -4,8 +4,9 @@
 
 namespace cardcheck {
 
-// The program-wide values of the library binding. The program uses the one
-// object bindingState() returns; a test may give an AdapterLibrary its own.
+// The program-wide values of the library binding. The program keeps its one
+// object in ProgramState (ui/ProgramState.h); a test may give an
+// AdapterLibrary its own.
 struct BindingState
 {
     // Position in the CardList of the selected NIC.
@@ -16,7 +17,5 @@ struct BindingState
     // 1 once a configuration value was changed or set automatically.
     std::int32_t configurationChanged = 0;
 };
-
-BindingState& bindingState();
 
 } // namespace cardcheck

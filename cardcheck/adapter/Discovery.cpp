@@ -1,7 +1,7 @@
 #include "Discovery.h"
 
 #include "AdapterContract.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 #include <algorithm>
 #include <array>

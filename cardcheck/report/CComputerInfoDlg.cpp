@@ -1,7 +1,7 @@
 #include "report/CComputerInfoDlg.h"
 
 #include "report/CProblemInfoDlg.h"
-#include "report/ReportAnswers.h"
+#include "ui/ReportAnswers.h"
 #include "ui_CComputerInfoDlg.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "report/CCustomerInfoDlg.h"
 
 #include "report/CComputerInfoDlg.h"
-#include "report/ReportAnswers.h"
+#include "ui/ReportAnswers.h"
 #include "ui_CCustomerInfoDlg.h"
 
 namespace cardcheck {

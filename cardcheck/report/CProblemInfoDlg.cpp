@@ -1,7 +1,7 @@
 #include "report/CProblemInfoDlg.h"
 
 #include "report/CReportFinishDlg.h"
-#include "report/ReportAnswers.h"
+#include "ui/ReportAnswers.h"
 #include "ui_CProblemInfoDlg.h"
 
 namespace cardcheck {

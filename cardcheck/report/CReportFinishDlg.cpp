@@ -4,10 +4,11 @@
 #include "platform/ProcessLauncher.h"
 #include "report/CReportIntroDlg.h"
 #include "report/CReportSavedDlg.h"
-#include "report/ReportAnswers.h"
 #include "report/ReportWriter.h"
 #include "report/SelectedNic.h"
 #include "report/SystemInfo.h"
+#include "ui/ProgramState.h"
+#include "ui/ReportAnswers.h"
 #include "ui_CReportFinishDlg.h"
 
 #include <QDir>
@@ -47,7 +48,7 @@ int CReportFinishDlg::writeReport()
                                   const std::vector<std::string>& arguments) {
         velnet::platform::processLauncher().start(program, arguments);
     };
-    const SystemInfo info(context_.registry, velnet::platform::osVersion(), environment);
+    const SystemInfo info(context_.registry, context_.program.os(), environment);
     sources.systemSection = [&info](std::string& out) { info.writeSystemSection(out); };
     return ReportWriter::write(path, reportAnswers(), sources) == ReportWriter::Result::Written ? 1
                                                                                                 : 0;

@@ -2,9 +2,10 @@
 
 #include "platform/OsVersion.h"
 #include "report/CCustomerInfoDlg.h"
-#include "report/ReportAnswers.h"
 #include "report/SystemInfo.h"
-#include "sheet/PictureWindow.h"
+#include "ui/PictureWindow.h"
+#include "ui/ProgramState.h"
+#include "ui/ReportAnswers.h"
 #include "ui_CReportIntroDlg.h"
 
 namespace cardcheck {
@@ -19,7 +20,7 @@ CReportIntroDlg::CReportIntroDlg(SheetContext& context, QWidget* parent)
     ui_->setupUi(this);
     attachBugPicture(this);
     ui_->backButton->setEnabled(false);
-    SystemInfo(context_.registry, velnet::platform::osVersion()).fillOwnerDefaults(reportAnswers());
+    SystemInfo(context_.registry, context_.program.os()).fillOwnerDefaults(reportAnswers());
     setUpPage(nullptr, ui_->nextButton, ui_->cancelButton);
 }
 

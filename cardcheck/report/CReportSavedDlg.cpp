@@ -2,8 +2,8 @@
 
 #include "platform/ProcessLauncher.h"
 #include "report/ReportWriter.h"
-#include "sheet/ContextHelp.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
+#include "ui/ContextHelp.h"
 #include "ui_CReportSavedDlg.h"
 
 #include <QPlainTextEdit>

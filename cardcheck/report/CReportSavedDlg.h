@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sheet/ContextHelp.h"
-#include "sheet/SheetContext.h"
+#include "ui/ContextHelp.h"
+#include "ui/SheetContext.h"
 
 #include <QDialog>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "platform/HelpViewer.h"
 #include "report/CBbsInfoDlg.h"
 #include "report/CReportIntroDlg.h"
-#include "sheet/ContextHelp.h"
+#include "ui/ContextHelp.h"
 #include "ui_CSupportPage.h"
 
 #include <QTabWidget>

@@ -1,7 +1,8 @@
 #include "report/CWizardPage.h"
 
-#include "report/ReportAnswers.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
+#include "ui/ProgramState.h"
+#include "ui/ReportAnswers.h"
 
 #include <QComboBox>
 #include <QEventLoop>

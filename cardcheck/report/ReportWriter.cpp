@@ -1,8 +1,9 @@
 #include "ReportWriter.h"
 
-#include "ReportAnswers.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 #include "text/FormatMessage.h"
+#include "ui/ProgramState.h"
+#include "ui/ReportAnswers.h"
 
 #include <cstdio>
 #include <memory>
@@ -37,12 +38,6 @@ constexpr int kComputer[] = {ReportAnswers::ManufacturerAndModel,
                              ReportAnswers::ProcessorSpeed};
 constexpr int kProblem[] = {ReportAnswers::ProblemDescription, ReportAnswers::CaseNumber,
                             ReportAnswers::Reproducible};
-
-std::string& storedPath()
-{
-    static std::string path;
-    return path;
-}
 
 template <std::size_t N>
 void writeAnswers(std::string& out, const ReportAnswers& answers, const int (&which)[N])
@@ -166,12 +161,12 @@ ReportWriter::Result ReportWriter::write(const std::string& path, ReportAnswers&
 
 const std::string& ReportWriter::reportPath()
 {
-    return storedPath();
+    return ProgramState::current().reportPath;
 }
 
 void ReportWriter::setReportPath(const std::string& path)
 {
-    storedPath() = path;
+    ProgramState::current().reportPath = path;
 }
 
 } // namespace cardcheck

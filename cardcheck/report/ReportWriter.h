@@ -47,12 +47,14 @@ public:
     static std::string compose(const ReportAnswers& answers, const Sources& sources);
 
     // Creates the file at `path`, composes the report and writes it. A file
-    // that cannot be created or written draws its message and leaves the
-    // answers modified; on success the path becomes the report path and the
-    // answers count as reported.
+    // that cannot be created draws its message and changes nothing. Once the
+    // file is created its path becomes the report path, even if writing then
+    // fails; a failed write draws its message and leaves the answers
+    // modified, a successful one makes them count as reported.
     static Result write(const std::string& path, ReportAnswers& answers, const Sources& sources);
 
-    // The file of the last report written in this run; empty before the first.
+    // The file of the last report written in this run (kept in ProgramState);
+    // empty before the first.
     static const std::string& reportPath();
     static void setReportPath(const std::string& path);
 };

@@ -1,6 +1,7 @@
 #include "report/SelectedNic.h"
 
 #include "adapter/AdapterLibrary.h"
+#include "ui/ProgramState.h"
 
 namespace cardcheck {
 

@@ -2,11 +2,11 @@
 
 #include "FileVersion.h"
 #include "LinuxSystemSummary.h"
-#include "ReportAnswers.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/OsVersion.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 #include "text/FormatMessage.h"
+#include "ui/ReportAnswers.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "AdapterPicture.h"
 
 #include "adapter/AdapterLibrary.h"
-#include "sheet/PictureWindow.h"
+#include "ui/PictureWindow.h"
 
 #include <QPointer>
 

@@ -2,8 +2,8 @@
 
 #include "adapter/AdapterLibrary.h"
 #include "registry/Registry.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
+#include "ui/ProgramState.h"
 
 #include <cstdio>
 

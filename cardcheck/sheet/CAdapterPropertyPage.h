@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sheet/ContextHelp.h"
-#include "sheet/PropertyPage.h"
-#include "sheet/SheetContext.h"
+#include "ui/ContextHelp.h"
+#include "ui/PropertyPage.h"
+#include "ui/SheetContext.h"
 
 #include <memory>
 #include <vector>

@@ -1,12 +1,15 @@
 #include "CCardcheckApp.h"
 
+#include "adapter/AdapterLibrary.h"
+#include "platform/Restart.h"
+#include "resources/StringTable.h"
+#include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/CSplashDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/SheetState.h"
 #include "sheet/StartupSwitches.h"
-#include "sheet/StringTable.h"
+#include "ui/ProgramState.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -71,7 +74,20 @@ bool CCardcheckApp::InitInstance(const QStringList& arguments)
 
     CMainDlg sheet(context_);
     sheet.exec();
+    ExitInstance(sheet);
     return false;
+}
+
+void CCardcheckApp::ExitInstance(CMainDlg& sheet)
+{
+    ProgramState& program = ProgramState::current();
+    sheet.diagnosticsPage()->waitForTest();
+    if (AdapterLibrary* library = program.library()) {
+        library->putDriversBack();
+        program.destroyLibrary();
+    }
+    if (program.sheet.rebootAtExit == 1)
+        program.restart().reboot();
 }
 
 } // namespace cardcheck

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/SingleInstance.h"
-#include "sheet/SheetContext.h"
+#include "ui/SheetContext.h"
 
 #include <QObject>
 #include <QStringList>
 
 namespace cardcheck {
+
+class CMainDlg;
 
 // The life of the program: one running copy, the start-up switches, the
 // opening dialog, the splash while the NICs are found, then the property
@@ -23,6 +25,11 @@ public:
     // Runs the program to its end. Returns false in every case: there is
     // nothing left to run afterwards.
     bool InitInstance(const QStringList& arguments);
+
+    // The end of the run after `sheet` closed, in this order: a running self
+    // test finishes, the drivers this run took off line go back on line, the
+    // libraries are released, and the computer restarts if the user agreed.
+    static void ExitInstance(CMainDlg& sheet);
 
     // Raises the top-level window that carries `title`; false when none does.
     static bool raiseWindowTitled(const QString& title);

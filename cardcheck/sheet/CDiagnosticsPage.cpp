@@ -1,15 +1,14 @@
 #include "CDiagnosticsPage.h"
 
 #include "adapter/AdapterLibrary.h"
+#include "resources/StringTable.h"
 #include "sheet/CEchoTestDlg.h"
-#include "sheet/PictureWindow.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
+#include "ui/PictureWindow.h"
+#include "ui/ProgramState.h"
 #include "ui_CDiagnosticsPage.h"
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QThread>
 #include <algorithm>
 
 namespace cardcheck {
@@ -24,13 +23,6 @@ QString text(int id)
 {
     return QString::fromStdString(StringTable::load(id));
 }
-
-// What a test's worker needs: where to report, and which test to run.
-struct TestRunBlock
-{
-    QObject* page;
-    std::int32_t test;
-};
 
 } // namespace
 
@@ -59,8 +51,7 @@ CDiagnosticsPage::~CDiagnosticsPage()
 
 void CDiagnosticsPage::waitForTest()
 {
-    for (QThread* worker : findChildren<QThread*>())
-        worker->wait();
+    waitForWorkers(this);
 }
 
 std::vector<ContextHelp::Entry> CDiagnosticsPage::helpTable()
@@ -166,24 +157,17 @@ void CDiagnosticsPage::startTest(int test)
     setStatus(test, text(ids::InProgress));
     ui_->progress->setValue(run_.progress());
     AdapterLibrary* library = theAdapterLibrary();
-    const TestRunBlock block{this, test};
-    QThread* worker = QThread::create([library, block] {
-        const std::int32_t result =
-            library ? library->RunTest(block.test) : AdapterLibrary::kMissingEntry;
-        QCoreApplication::postEvent(block.page, new TestDoneEvent(block.test, result));
+    startWorker<TestDoneEvent>(this, QThread::NormalPriority, [library, test] {
+        return TestOutcome{test, library ? library->RunTest(test) : AdapterLibrary::kMissingEntry};
     });
-    // A child of the page, so the page's destructor finds it to wait for.
-    worker->setParent(this);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start(QThread::NormalPriority);
 }
 
 bool CDiagnosticsPage::event(QEvent* event)
 {
-    if (event->type() != kTestDoneEvent)
+    const auto* done = TestDoneEvent::from(event);
+    if (!done)
         return PropertyPage::event(event);
-    const auto* done = static_cast<TestDoneEvent*>(event);
-    OnTestDone(done->test, done->result);
+    OnTestDone(done->result.test, done->result.result);
     return true;
 }
 

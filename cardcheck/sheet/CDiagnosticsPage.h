@@ -1,11 +1,11 @@
 #pragma once
 
-#include "sheet/ContextHelp.h"
-#include "sheet/PropertyPage.h"
 #include "sheet/SelfTestRun.h"
-#include "sheet/SheetContext.h"
+#include "ui/ContextHelp.h"
+#include "ui/PropertyPage.h"
+#include "ui/SheetContext.h"
+#include "ui/Worker.h"
 
-#include <QEvent>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -25,18 +25,13 @@ class CDiagnosticsPage : public PropertyPage
     Q_OBJECT
 
 public:
-    // Posted by a test's worker when RunTest has returned.
-    static constexpr QEvent::Type kTestDoneEvent = static_cast<QEvent::Type>(1027);
-    class TestDoneEvent : public QEvent
+    // What a test's worker reports when RunTest has returned (message 1027).
+    struct TestOutcome
     {
-    public:
-        TestDoneEvent(std::int32_t test, std::int32_t result)
-            : QEvent(kTestDoneEvent), test(test), result(result)
-        {
-        }
-        const std::int32_t test;
-        const std::int32_t result;
+        std::int32_t test;
+        std::int32_t result;
     };
+    using TestDoneEvent = WorkerDoneEvent<1027, TestOutcome>;
 
     explicit CDiagnosticsPage(SheetContext& context, QWidget* parent = nullptr);
     ~CDiagnosticsPage() override;

@@ -2,14 +2,13 @@
 
 #include "adapter/AdapterLibrary.h"
 #include "platform/HelpViewer.h"
-#include "sheet/PictureWindow.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
+#include "ui/PictureWindow.h"
+#include "ui/ProgramState.h"
 #include "ui_CEchoTestDlg.h"
 
 #include <QHeaderView>
 #include <QIcon>
-#include <QThread>
 #include <algorithm>
 
 namespace cardcheck {
@@ -32,15 +31,6 @@ QString text(int id)
 {
     return QString::fromStdString(StringTable::load(id));
 }
-
-// What the echo test's worker needs: where to report, the role and whether
-// the test runs until it is stopped.
-struct EchoRunBlock
-{
-    QObject* dialog;
-    std::uint8_t role;
-    std::int32_t continuous;
-};
 
 } // namespace
 
@@ -145,16 +135,11 @@ void CEchoTestDlg::OnStart()
         return;
     switchButtons(true);
     running_ = true;
-    const EchoRunBlock block{this, static_cast<std::uint8_t>(role_ == Responder ? 1 : 0),
-                             ui_->continuous->isChecked() ? 1 : 0};
-    QThread* worker = QThread::create([library, block] {
-        const std::int32_t result = library->EchoTest(block.role, block.continuous);
-        QCoreApplication::postEvent(block.dialog, new EchoDoneEvent(block.role, result));
+    const auto role = static_cast<std::uint8_t>(role_ == Responder ? 1 : 0);
+    const std::int32_t continuous = ui_->continuous->isChecked() ? 1 : 0;
+    worker_ = startWorker<EchoDoneEvent>(this, QThread::LowPriority, [library, role, continuous] {
+        return EchoOutcome{role, library->EchoTest(role, continuous)};
     });
-    worker->setParent(this);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker_ = worker;
-    worker->start(QThread::LowPriority);
 }
 
 void CEchoTestDlg::OnStop()
@@ -171,9 +156,10 @@ void CEchoTestDlg::OnStop()
 
 bool CEchoTestDlg::event(QEvent* event)
 {
-    if (event->type() != kEchoDoneEvent)
+    const auto* done = EchoDoneEvent::from(event);
+    if (!done)
         return QDialog::event(event);
-    OnEchoDone(static_cast<EchoDoneEvent*>(event)->result);
+    OnEchoDone(done->result.result);
     return true;
 }
 

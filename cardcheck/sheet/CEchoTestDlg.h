@@ -1,18 +1,16 @@
 #pragma once
 
-#include "sheet/ContextHelp.h"
 #include "sheet/EchoMonitor.h"
-#include "sheet/SheetContext.h"
+#include "ui/ContextHelp.h"
+#include "ui/SheetContext.h"
+#include "ui/Worker.h"
 
 #include <QDialog>
-#include <QEvent>
 #include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-class QThread;
 
 namespace Ui {
 class CEchoTestDlg;
@@ -35,18 +33,13 @@ public:
         Responder = 1
     };
 
-    // Posted by the worker when EchoTest has returned.
-    static constexpr QEvent::Type kEchoDoneEvent = static_cast<QEvent::Type>(1028);
-    class EchoDoneEvent : public QEvent
+    // What the worker reports when EchoTest has returned (message 1028).
+    struct EchoOutcome
     {
-    public:
-        EchoDoneEvent(std::uint8_t role, std::int32_t result)
-            : QEvent(kEchoDoneEvent), role(role), result(result)
-        {
-        }
-        const std::uint8_t role;
-        const std::int32_t result;
+        std::uint8_t role;
+        std::int32_t result;
     };
+    using EchoDoneEvent = WorkerDoneEvent<1028, EchoOutcome>;
 
     static constexpr std::uint32_t kHelpTopic = 131208;
     static constexpr int kAnimation = 159;

@@ -1,14 +1,14 @@
 #include "CGeneralPage.h"
 
 #include "adapter/AdapterLibrary.h"
+#include "resources/StringTable.h"
 #include "sheet/AdapterPicture.h"
 #include "sheet/BaseAddressSync.h"
 #include "sheet/CNicDetailsDlg.h"
-#include "sheet/PictureWindow.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
 #include "sheet/TrayMonitor.h"
 #include "sheet/TraySetting.h"
+#include "ui/PictureWindow.h"
+#include "ui/ProgramState.h"
 #include "ui_CGeneralPage.h"
 
 #include <QApplication>

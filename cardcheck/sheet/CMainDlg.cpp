@@ -1,14 +1,13 @@
 #include "CMainDlg.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "platform/Restart.h"
+#include "adapter/BindingState.h"
 #include "report/CSupportPage.h"
+#include "resources/StringTable.h"
 #include "sheet/CAdapterPropertyPage.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/RestartPrompt.h"
-#include "sheet/SheetState.h"
-#include "sheet/StringTable.h"
+#include "ui/ProgramState.h"
 #include "ui/WindowPlacement.h"
 #include "ui_CMainDlg.h"
 
@@ -40,16 +39,7 @@ CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
     connect(ui_->tabs, &QTabWidget::currentChanged, this, &CMainDlg::OnSelchangeTab);
 }
 
-CMainDlg::~CMainDlg()
-{
-    diagnostics_->waitForTest();
-    if (AdapterLibrary* library = theAdapterLibrary()) {
-        library->putDriversBack();
-        destroyAdapterLibrary();
-    }
-    if (sheetState().rebootAtExit == 1)
-        velnet::platform::restart().reboot();
-}
+CMainDlg::~CMainDlg() = default;
 
 PropertyPage* CMainDlg::page(int index) const
 {

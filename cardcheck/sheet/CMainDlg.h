@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/SheetContext.h"
+#include "ui/SheetContext.h"
 
 #include <QDialog>
 #include <memory>
@@ -20,9 +20,10 @@ class CSupportPage;
 
 // The program's main window: a property sheet with the General, Properties,
 // Diagnostics and Support pages. When it closes it offers a restart if the
-// run took drivers off line or changed the configuration; when it goes away
-// it puts the drivers back, releases the libraries and restarts the computer
-// if the user agreed.
+// run took drivers off line or changed the configuration. What follows the
+// sheet (drivers back, libraries released, the restart) is the program's
+// last step, CCardcheckApp::ExitInstance, so a sheet a test makes ends
+// nothing but itself.
 class CMainDlg : public QDialog
 {
     Q_OBJECT

@@ -1,9 +1,10 @@
 #include "CNicDetailsDlg.h"
 
 #include "adapter/AdapterLibrary.h"
+#include "resources/StringTable.h"
 #include "sheet/CGeneralPage.h"
-#include "sheet/ContextHelp.h"
-#include "sheet/StringTable.h"
+#include "ui/ContextHelp.h"
+#include "ui/ProgramState.h"
 #include "ui_CNicDetailsDlg.h"
 
 #include <QPushButton>

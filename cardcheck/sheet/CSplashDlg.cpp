@@ -2,16 +2,16 @@
 
 #include "adapter/AdapterLibrary.h"
 #include "platform/Restart.h"
-#include "sheet/PictureWindow.h"
+#include "resources/StringTable.h"
 #include "sheet/RestartPrompt.h"
 #include "sheet/StartupWorker.h"
-#include "sheet/StringTable.h"
+#include "ui/PictureWindow.h"
+#include "ui/ProgramState.h"
 #include "ui_CSplashDlg.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QPixmap>
-#include <QThread>
 
 namespace cardcheck {
 
@@ -29,10 +29,7 @@ CSplashDlg::CSplashDlg(bool welcomeMode, QWidget* parent)
 CSplashDlg::~CSplashDlg()
 {
     // The worker posted its event as its last act; it has ended or is ending.
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
+    waitForWorkers(this);
 }
 
 int CSplashDlg::runModal()
@@ -53,24 +50,23 @@ int CSplashDlg::runModal()
 void CSplashDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!worker_)
+    if (!started_)
         startWorker();
 }
 
 void CSplashDlg::startWorker()
 {
-    worker_ = QThread::create([this] {
-        const std::int32_t count = StartupWorker::run(errorText_, welcomeMode_);
-        QCoreApplication::postEvent(this, new StartupDoneEvent(count));
+    started_ = true;
+    cardcheck::startWorker<StartupDoneEvent>(this, QThread::LowPriority, [this] {
+        return StartupWorker::run(errorText_, welcomeMode_);
     });
-    worker_->start(QThread::LowPriority);
 }
 
 bool CSplashDlg::event(QEvent* event)
 {
-    if (event->type() == kStartupDoneEvent) {
-        worker_->wait();
-        OnStartupDone(static_cast<StartupDoneEvent*>(event)->count);
+    if (const auto* done = StartupDoneEvent::from(event)) {
+        waitForWorkers(this);
+        OnStartupDone(done->result);
         return true;
     }
     return QDialog::event(event);
@@ -104,7 +100,7 @@ void CSplashDlg::OnStartupFailed()
         destroyAdapterLibrary();
     }
     if (bindingState().restartNeeded == 1 && RestartPrompt::askAfterDriversDisabled())
-        velnet::platform::restart().reboot();
+        ProgramState::current().restart().reboot();
 }
 
 } // namespace cardcheck

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "ui/Worker.h"
+
 #include <QDialog>
-#include <QEvent>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-class QThread;
 
 namespace Ui {
 class CSplashDlg;
@@ -15,7 +14,7 @@ class CSplashDlg;
 namespace cardcheck {
 
 // The splash shown while the start-up worker finds the NICs. The worker
-// posts its result as event kStartupDoneEvent; with a NIC selected the
+// posts its result as a StartupDoneEvent; with a NIC selected the
 // splash closes with "OK" and a busy cursor stays up until the General page
 // has initialised; otherwise it shows the failure, puts back any driver
 // taken off line (offering a restart) and closes with "Cancel".
@@ -24,15 +23,9 @@ class CSplashDlg : public QDialog
     Q_OBJECT
 
 public:
-    // Message 1029 (the first user message number + 5) of the start-up worker.
-    static constexpr QEvent::Type kStartupDoneEvent = static_cast<QEvent::Type>(1029);
-
-    class StartupDoneEvent : public QEvent
-    {
-    public:
-        explicit StartupDoneEvent(std::int32_t count) : QEvent(kStartupDoneEvent), count(count) {}
-        const std::int32_t count;
-    };
+    // What the start-up worker reports: the number of NICs (message 1029,
+    // the first user message number + 5).
+    using StartupDoneEvent = WorkerDoneEvent<1029, std::int32_t>;
 
     explicit CSplashDlg(bool welcomeMode, QWidget* parent = nullptr);
     ~CSplashDlg() override;
@@ -59,7 +52,7 @@ private:
     bool welcomeMode_;
     // Written by the worker until it posts its event, read here only after.
     std::string errorText_;
-    QThread* worker_ = nullptr;
+    bool started_ = false;
     bool finished_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "CWarningDlg.h"
 
-#include "sheet/ContextHelp.h"
-#include "sheet/PictureWindow.h"
+#include "ui/ContextHelp.h"
+#include "ui/PictureWindow.h"
 #include "ui_CWarningDlg.h"
 
 #include <QIcon>

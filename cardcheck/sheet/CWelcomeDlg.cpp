@@ -1,9 +1,9 @@
 #include "CWelcomeDlg.h"
 
 #include "platform/HelpViewer.h"
+#include "resources/StringTable.h"
 #include "sheet/CGeneralPage.h"
-#include "sheet/ContextHelp.h"
-#include "sheet/StringTable.h"
+#include "ui/ContextHelp.h"
 #include "ui_CWelcomeDlg.h"
 
 namespace cardcheck {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/SheetContext.h"
+#include "ui/SheetContext.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,7 +1,8 @@
 #include "RestartPrompt.h"
 
 #include "platform/OsVersion.h"
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
+#include "ui/ProgramState.h"
 
 namespace cardcheck {
 
@@ -28,7 +29,7 @@ bool RestartPrompt::askOnClose(int restartNeeded, int configurationChanged)
         return false;
 
     if (appMessageBox(StringTable::load(question), Buttons::YesNo) == Answer::Yes) {
-        if (velnet::platform::osVersion().restartNeedsPrivileges())
+        if (ProgramState::current().os().restartNeedsPrivileges())
             appMessageBox(StringTable::load(ids::RestartPrivilege));
         return true;
     }

@@ -1,6 +1,6 @@
 #include "StartupSwitches.h"
 
-#include "sheet/StringTable.h"
+#include "resources/StringTable.h"
 
 namespace cardcheck {
 

@@ -2,7 +2,7 @@
 
 #include "adapter/AdapterLibrary.h"
 #include "adapter/Discovery.h"
-#include "sheet/SheetState.h"
+#include "ui/ProgramState.h"
 
 namespace cardcheck {
 

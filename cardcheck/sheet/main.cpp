@@ -1,9 +1,12 @@
+#include "platform/OsVersion.h"
 #include "platform/QtHelpViewer.h"
+#include "platform/Restart.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CCardcheckApp.h"
-#include "sheet/HelpKeyWatcher.h"
-#include "sheet/SheetContext.h"
+#include "ui/HelpKeyWatcher.h"
+#include "ui/ProgramState.h"
 #include "ui/QtMessagePresenter.h"
+#include "ui/SheetContext.h"
 
 #include <QApplication>
 
@@ -15,7 +18,10 @@ int main(int argc, char* argv[])
     velnet::ui::setMessagePresenter(&presenter);
     velnet::platform::QtHelpViewer help;
     velnet::registry::FileRegistry registry(velnet::registry::FileRegistry::defaultPath());
-    cardcheck::SheetContext context{registry, help};
+    velnet::platform::SystemRestart restart;
+    velnet::platform::SystemOsVersion os;
+    cardcheck::ProgramState state(restart, os);
+    cardcheck::SheetContext context{registry, help, state};
     cardcheck::HelpKeyWatcher helpKey;
 
     cardcheck::CCardcheckApp program(context);

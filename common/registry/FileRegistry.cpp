@@ -1,85 +1,17 @@
 #include "FileRegistry.h"
 
+#include "StoreLock.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace velnet::registry {
 
 namespace {
 
 constexpr const char* kMachineStore = "/var/lib/velnet/registry.reg";
-
-std::string directoryOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-bool readWholeFile(const std::string& path, std::string& out)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    out = std::move(buf).str();
-    return !in.bad();
-}
-
-bool writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// An exclusive advisory lock on the store's companion lock file.
-class StoreLock
-{
-public:
-    explicit StoreLock(const std::string& storePath)
-    {
-        fd_ = ::open((storePath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0) {
-                if (errno != EINTR) {
-                    ::close(fd_);
-                    fd_ = -1;
-                    break;
-                }
-            }
-        }
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-    ~StoreLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_); // closing releases the lock
-    }
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
 
 // The store is line-based text: a name with a line break could not be read back.
 bool storableName(std::string_view name)
@@ -94,7 +26,7 @@ std::string describe(const std::string& path, int line, const std::string& messa
 
 } // namespace
 
-FileRegistry::FileRegistry(std::string path) : path_(std::move(path))
+FileRegistry::FileRegistry(std::string path) : path_(std::move(path)), file_(path_)
 {
     refresh();
 }
@@ -135,9 +67,9 @@ void FileRegistry::refresh()
     error_.clear();
     if (now.exists) {
         std::string bytes;
-        if (!readWholeFile(path_, bytes)) {
+        if (FileResult read = StoreFile::read(path_, bytes); !read.ok()) {
             corrupt_ = true;
-            error_ = path_ + ": cannot be read: " + std::strerror(errno);
+            error_ = std::move(read.error);
             return;
         }
         RegParseResult parsed = parseRegFile(bytes);
@@ -146,21 +78,29 @@ void FileRegistry::refresh()
             error_ = describe(path_, parsed.errorLine, parsed.error);
             return;
         }
-        applyActions(tree_, parsed.actions);
+        loadRegTree(tree_, std::move(parsed));
     }
     applyActions(tree_, pending_);
 }
 
-bool FileRegistry::writable() const
+bool FileRegistry::writable()
 {
-    if (::access(path_.c_str(), F_OK) == 0 && ::access(path_.c_str(), W_OK) != 0)
-        return false;
-    return ::access(directoryOf(path_).c_str(), W_OK) == 0;
+    FileResult check = file_.checkWritable();
+    writeError_ = std::move(check.error);
+    return check.ok();
 }
 
 std::string FileRegistry::errorText() const
 {
-    return error_;
+    return corrupt_ ? error_ : writeError_;
+}
+
+Status FileRegistry::checkWritable()
+{
+    refresh();
+    if (corrupt_)
+        return Status::Corrupt;
+    return writable() ? Status::Success : Status::AccessDenied;
 }
 
 Status FileRegistry::openKey(Root root, std::string_view path, Access access)
@@ -182,7 +122,7 @@ Status FileRegistry::createKey(Root root, std::string_view path, Access access)
         return Status::Corrupt;
     if (tree_.find(root, path))
         return openKey(root, path, access);
-    if (!storableName(path))
+    if (!storableName(path) || keyPathProblem(path))
         return Status::InvalidName;
     if (!writable())
         return Status::AccessDenied;
@@ -210,7 +150,7 @@ Status FileRegistry::setValue(Root root, std::string_view path, std::string_view
 {
     if (!tree_.find(root, path))
         return Status::NotFound;
-    if (!storableName(name))
+    if (!storableName(name) || valueNameProblem(name))
         return Status::InvalidName;
     RegAction action;
     action.kind = RegAction::Kind::SetValue;
@@ -327,56 +267,66 @@ void FileRegistry::reload()
 // `inTree` says whether the tree holds the actions already (a group's).
 Status FileRegistry::writeLocked(const std::vector<RegAction>& actions, bool inTree)
 {
-    Status result = Status::Success;
     if (corrupt_)
         return Status::Corrupt;
-    if (!writable()) {
-        result = Status::AccessDenied;
-    } else if (StoreLock lock(path_); !lock.held()) {
-        result = Status::AccessDenied;
-    } else {
-        if (!(currentStamp() == loaded_)) {
-            // Another process wrote the store: start again from its file.
-            reload();
-            if (corrupt_)
-                return Status::Corrupt;
-            inTree = false;
+    Status result = Status::AccessDenied;
+    if (writable()) {
+        const std::string target = file_.target();
+        struct stat store
+        {
+        };
+        const bool exists = ::stat(target.c_str(), &store) == 0;
+        StoreLock lock(file_.lockPath(), exists ? &store : nullptr, lockWait_);
+        if (!lock.held()) {
+            result = lockFailure(lock);
+        } else {
+            file_.removeStaleTemporaries();
+            if (!(currentStamp() == loaded_)) {
+                // Another process wrote the store: start again from its file.
+                reload();
+                if (corrupt_)
+                    return Status::Corrupt;
+                inTree = false;
+            }
+            if (!inTree)
+                applyActions(tree_, actions);
+            result = writeFile();
         }
-        if (!inTree)
-            applyActions(tree_, actions);
-        result = writeFile();
     }
     if (result != Status::Success && inTree)
         reload(); // what the tree holds never reached the file
     return result;
 }
 
+Status FileRegistry::lockFailure(const StoreLock& lock)
+{
+    if (lock.busy()) {
+        writeError_ = path_ + ": the registry is in use by another program";
+        if (const auto pid = lock.holder())
+            writeError_ += " (process " + std::to_string(*pid) + ")";
+        return Status::Busy;
+    }
+    const int error = lock.error();
+    writeError_ = file_.lockPath() + ": cannot be locked: " + std::strerror(error);
+    // A lock file that cannot be made where the store lives (a read-only or
+    // special file system) denies writing as the store itself would.
+    const bool resources = error == ENOSPC || error == EDQUOT || error == EIO || error == ENOMEM;
+    return resources ? Status::IoError : Status::AccessDenied;
+}
+
 Status FileRegistry::writeFile()
 {
-    const std::string text = formatRegFile(tree_);
-    const std::string temp = path_ + ".tmp";
-    mode_t mode = 0644;
-    struct stat st
-    {
-    };
-    if (::stat(path_.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0)
-        return errno == EACCES || errno == EROFS || errno == EPERM ? Status::AccessDenied
-                                                                   : Status::IoError;
-    const bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), path_.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    const RegRewrite rewrite = rewriteRegFile(tree_);
+    if (!rewrite.changed && loaded_.exists)
+        return Status::Success; // a file nobody changed stays as it is, byte for byte
+    if (FileResult written = file_.replace(rewrite.bytes); !written.ok()) {
+        writeError_ = std::move(written.error);
         reload(); // what is in memory never reached the file
-        return Status::IoError;
+        return written.status;
     }
-    const int dir = ::open(directoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    loaded_ = currentStamp();
+    // Read back what was written: the tree's record of where each line
+    // stands must describe the new file for the next rewrite.
+    reload();
     ++rewrites_;
     return Status::Success;
 }
@@ -384,9 +334,9 @@ Status FileRegistry::writeFile()
 Status FileRegistry::importFile(const std::string& file, std::string* error)
 {
     std::string bytes;
-    if (!readWholeFile(file, bytes)) {
+    if (FileResult read = StoreFile::read(file, bytes, true); !read.ok()) {
         if (error)
-            *error = file + ": cannot be read: " + std::strerror(errno);
+            *error = std::move(read.error);
         return Status::NotFound;
     }
     RegParseResult parsed = parseRegFile(bytes);
@@ -408,7 +358,7 @@ Status FileRegistry::importFile(const std::string& file, std::string* error)
     }
     const Status s = writeLocked(parsed.actions, false);
     if (s != Status::Success && error)
-        *error = path_ + ": cannot be written";
+        *error = errorText();
     return s;
 }
 
@@ -426,15 +376,10 @@ Status FileRegistry::exportKey(Root root, std::string_view keyPath, const std::s
             *error = "the key does not exist";
         return Status::NotFound;
     }
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << formatRegFile(tree_, root, keyPath);
-    out.close();
-    if (!out) {
-        if (error)
-            *error = file + ": cannot be written";
-        return Status::IoError;
-    }
-    return Status::Success;
+    FileResult written = StoreFile::write(file, formatRegFile(tree_, root, keyPath));
+    if (!written.ok() && error)
+        *error = std::move(written.error);
+    return written.status;
 }
 
 } // namespace velnet::registry

@@ -3,17 +3,22 @@
 #include "RegFormat.h"
 #include "RegTree.h"
 #include "Registry.h"
+#include "StoreFile.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace velnet::registry {
 
+class StoreLock;
+
 // The store kept in one .reg text file. Every write goes to a temporary file
 // that is flushed and renamed over the store under an advisory lock, after
 // re-reading the store when another process changed it, so a crash leaves the
-// old file or the new one and no process loses another's writes.
+// old file or the new one and no process loses another's writes. A lock held
+// by another program longer than the lock wait makes the write fail (Busy).
 class FileRegistry : public Registry
 {
 public:
@@ -29,6 +34,10 @@ public:
     Status commitGroup() override;
     void abandonGroup() override;
     std::string errorText() const override;
+    Status checkWritable() override;
+
+    // How long a write waits for another program's lock before it gives up.
+    void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
     // Applies a .reg file (including its [-key] and "name"=- deletions) as one group.
     Status importFile(const std::string& file, std::string* error = nullptr);
@@ -64,16 +73,20 @@ private:
     Stamp currentStamp() const;
     void refresh();
     void reload();
-    bool writable() const;
+    bool writable();
     Status change(RegAction action);
     Status writeLocked(const std::vector<RegAction>& actions, bool inTree);
+    Status lockFailure(const StoreLock& lock);
     Status writeFile();
 
     std::string path_;
+    StoreFile file_;
+    std::chrono::milliseconds lockWait_{5000};
     RegTree tree_;
     Stamp loaded_;
     bool corrupt_ = false;
-    std::string error_;
+    std::string error_;      // why the file cannot be read
+    std::string writeError_; // why the last write, or check for one, failed
     int groupDepth_ = 0;
     std::vector<RegAction> pending_;
     int rewrites_ = 0;

@@ -1,7 +1,8 @@
 #include "RegFormat.h"
 
-#include <cstdio>
-#include <functional>
+#include "RegText.h"
+
+#include <algorithm>
 
 namespace velnet::registry {
 
@@ -15,51 +16,6 @@ struct Failure
     int line;
     std::string message;
 };
-
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// UTF-16LE to UTF-8; false on an unpaired surrogate.
-bool utf16ToUtf8(std::string_view bytes, std::string& out)
-{
-    const std::size_t units = bytes.size() / 2;
-    auto unit = [&](std::size_t i) {
-        return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    };
-    for (std::size_t i = 0; i < units; ++i) {
-        char32_t cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 1 >= units)
-                return false;
-            const char32_t low = unit(i + 1);
-            if (low < 0xDC00 || low > 0xDFFF)
-                return false;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-            ++i;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return false;
-        }
-        appendUtf8(out, cp);
-    }
-    return true;
-}
 
 int countLines(std::string_view text)
 {
@@ -94,10 +50,15 @@ int hexDigit(char c)
     return -1;
 }
 
+bool isTextType(ValueType type)
+{
+    return type == ValueType::Sz || type == ValueType::ExpandSz || type == ValueType::MultiSz;
+}
+
 class Parser
 {
 public:
-    Parser(std::string_view text, bool unicode) : text_(text), unicode_(unicode) {}
+    Parser(std::string_view text, RegSource& source) : text_(text), source_(source) {}
 
     RegParseResult run()
     {
@@ -129,59 +90,78 @@ private:
         line = text_.substr(pos_, end - pos_);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        pos_ = end + 1;
+        pos_ = std::min(end + 1, text_.size());
         ++lineNo_;
         return true;
     }
 
-    void parse(std::vector<RegAction>& actions)
+    // The lines read since `begin` become the next piece of the source.
+    ChunkId addChunk(std::size_t begin, RegSource::Kind kind)
+    {
+        source_.chunks.push_back({begin, pos_, kind});
+        return static_cast<ChunkId>(source_.chunks.size() - 1);
+    }
+
+    void parseHeader()
     {
         std::string_view line;
-        bool header = false;
+        std::size_t begin = pos_;
         while (nextLine(line)) {
-            if (trimRight(line).empty())
-                continue;
+            addChunk(begin, RegSource::Kind::Other);
+            begin = pos_;
             const std::string_view h = trimRight(line);
+            if (h.empty())
+                continue;
             if (h == kHeader4 || h == kHeader5) {
-                header = true;
-                break;
+                source_.version5 = h == kHeader5;
+                return;
             }
             fail("not a registry file: the first line must be \"REGEDIT4\" or \"" +
                  std::string(kHeader5) + "\"");
         }
-        if (!header)
-            fail("empty file: the first line must be \"REGEDIT4\" or \"" + std::string(kHeader5) +
-                 "\"");
+        fail("empty file: the first line must be \"REGEDIT4\" or \"" + std::string(kHeader5) +
+             "\"");
+    }
 
+    void parse(std::vector<RegAction>& actions)
+    {
+        parseHeader();
+        std::string_view line;
         bool inKey = false;
-        RegAction section;
+        bool deleted = false;
+        std::size_t begin = pos_;
         while (nextLine(line)) {
             const std::string_view t = trimLeft(trimRight(line));
-            if (t.empty() || t.front() == ';')
-                continue;
-            if (t.front() == '[') {
-                inKey = parseSection(t, section);
-                actions.push_back(section);
-                continue;
+            if (t.empty() || t.front() == ';') {
+                addChunk(begin, RegSource::Kind::Other);
+            } else if (t.front() == '[') {
+                RegAction section = parseSection(t);
+                inKey = section.kind == RegAction::Kind::CreateKey;
+                deleted = !inKey;
+                section.chunk = addChunk(begin, inKey ? RegSource::Kind::Section
+                                                      : RegSource::Kind::DeleteSection);
+                actions.push_back(std::move(section));
+            } else {
+                if (t.front() != '"' && t.front() != '@')
+                    fail("expected a [key] line or a \"name\"=value line");
+                if (!inKey)
+                    fail(deleted ? "a value cannot follow a deleted key"
+                                 : "a value outside of any [key] section");
+                RegAction value = parseValue(t);
+                value.chunk = addChunk(begin, RegSource::Kind::Value);
+                actions.push_back(std::move(value));
             }
-            if (t.front() != '"' && t.front() != '@')
-                fail("expected a [key] line or a \"name\"=value line");
-            if (!inKey)
-                fail(section.kind == RegAction::Kind::DeleteKey
-                         ? "a value cannot follow a deleted key"
-                         : "a value outside of any [key] section");
-            actions.push_back(parseValue(t, section));
+            begin = pos_;
         }
     }
 
-    // Returns true when values may follow.
-    bool parseSection(std::string_view t, RegAction& section)
+    RegAction parseSection(std::string_view t)
     {
         const std::size_t close = t.rfind(']');
         if (close == std::string_view::npos || close == 0)
             fail("unterminated key section: missing ']'");
         std::string_view inner = t.substr(1, close - 1);
-        section = {};
+        RegAction section;
         section.kind = RegAction::Kind::CreateKey;
         if (!inner.empty() && inner.front() == '-') {
             section.kind = RegAction::Kind::DeleteKey;
@@ -195,7 +175,9 @@ private:
         section.root = *root;
         if (slash != std::string_view::npos)
             section.path = std::string(inner.substr(slash + 1));
-        return section.kind == RegAction::Kind::CreateKey;
+        if (auto problem = keyPathProblem(section.path))
+            fail(*problem);
+        return section;
     }
 
     // A quoted text starting at t[0] == '"'; advances t past the closing quote.
@@ -224,15 +206,15 @@ private:
         return out;
     }
 
-    RegAction parseValue(std::string_view t, const RegAction& section)
+    RegAction parseValue(std::string_view t)
     {
         RegAction action;
-        action.root = section.root;
-        action.path = section.path;
         if (t.front() == '@') {
             t.remove_prefix(1);
         } else {
             action.name = parseQuoted(t);
+            if (auto problem = valueNameProblem(action.name))
+                fail(*problem);
         }
         t = trimLeft(t);
         if (t.empty() || t.front() != '=')
@@ -254,20 +236,7 @@ private:
             return action;
         }
         if (t.starts_with("dword:")) {
-            const std::string_view digits = t.substr(6);
-            if (digits.empty() || digits.size() > 8)
-                fail("bad dword: expected 1 to 8 hexadecimal digits");
-            std::uint32_t v = 0;
-            for (char c : digits) {
-                const int d = hexDigit(c);
-                if (d < 0)
-                    fail("bad dword: \"" + std::string(digits) + "\" is not hexadecimal");
-                v = (v << 4) | static_cast<std::uint32_t>(d);
-            }
-            action.value.type = ValueType::Dword;
-            action.value.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                                 static_cast<std::uint8_t>(v >> 16),
-                                 static_cast<std::uint8_t>(v >> 24)};
+            action.value = parseDword(t.substr(6));
             return action;
         }
         if (t.starts_with("hex")) {
@@ -275,6 +244,22 @@ private:
             return action;
         }
         fail("unknown value data: expected \"text\", dword:, hex: or -");
+    }
+
+    Value parseDword(std::string_view digits)
+    {
+        if (digits.empty() || digits.size() > 8)
+            fail("bad dword: expected 1 to 8 hexadecimal digits");
+        std::uint32_t v = 0;
+        for (char c : digits) {
+            const int d = hexDigit(c);
+            if (d < 0)
+                fail("bad dword: \"" + std::string(digits) + "\" is not hexadecimal");
+            v = (v << 4) | static_cast<std::uint32_t>(d);
+        }
+        return {ValueType::Dword,
+                {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                 static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)}};
     }
 
     void parseHex(std::string_view t, Value& value)
@@ -312,15 +297,12 @@ private:
                 fail("the file ends inside a continued hex value");
             chunk = next;
         }
-        if (unicode_ && (value.type == ValueType::Sz || value.type == ValueType::ExpandSz ||
-                         value.type == ValueType::MultiSz)) {
-            if (value.data.size() % 2 == 0) {
-                std::string narrow;
-                if (utf16ToUtf8(
-                        {reinterpret_cast<const char*>(value.data.data()), value.data.size()},
-                        narrow))
-                    value.data.assign(narrow.begin(), narrow.end());
-            }
+        // Version 5 stores text types as UTF-16LE in whatever encoding the file has.
+        if (source_.version5 && isTextType(value.type) && value.data.size() % 2 == 0) {
+            std::string narrow;
+            if (utf16ToUtf8({reinterpret_cast<const char*>(value.data.data()), value.data.size()},
+                            narrow))
+                value.data.assign(narrow.begin(), narrow.end());
         }
     }
 
@@ -342,122 +324,72 @@ private:
     }
 
     std::string_view text_;
-    bool unicode_;
+    RegSource& source_;
     std::size_t pos_ = 0;
     int lineNo_ = 0;
 };
 
-void appendEscaped(std::string& out, std::string_view text)
+RegParseResult failure(int line, std::string message)
 {
-    out += '"';
-    for (char c : text) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
-    }
-    out += '"';
-}
-
-bool writableAsQuotedText(const Value& v)
-{
-    if (v.type != ValueType::Sz || v.data.empty() || v.data.back() != 0)
-        return false;
-    for (std::size_t i = 0; i + 1 < v.data.size(); ++i) {
-        const auto c = v.data[i];
-        if (c == 0 || c == '\n' || c == '\r')
-            return false;
-    }
-    return true;
-}
-
-void appendValue(std::string& out, const std::string& name, const Value& v)
-{
-    const std::size_t lineStart = out.size();
-    if (name.empty())
-        out += '@';
-    else
-        appendEscaped(out, name);
-    out += '=';
-    if (writableAsQuotedText(v)) {
-        appendEscaped(
-            out, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1));
-        out += '\n';
-        return;
-    }
-    if (v.type == ValueType::Dword && v.data.size() == 4) {
-        char buf[16];
-        const std::uint32_t n = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) |
-                                (static_cast<std::uint32_t>(v.data[3]) << 24);
-        std::snprintf(buf, sizeof buf, "dword:%08x", n);
-        out += buf;
-        out += '\n';
-        return;
-    }
-    if (v.type == ValueType::Binary) {
-        out += "hex:";
-    } else {
-        char buf[24];
-        std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
-        out += buf;
-    }
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::size_t column = out.size() - lineStart;
-    for (std::size_t i = 0; i < v.data.size(); ++i) {
-        out += kDigits[v.data[i] >> 4];
-        out += kDigits[v.data[i] & 15];
-        column += 2;
-        if (i + 1 < v.data.size()) {
-            out += ',';
-            ++column;
-            if (column > 75) {
-                out += "\\\n  ";
-                column = 2;
-            }
-        }
-    }
-    out += '\n';
-}
-
-void appendNode(std::string& out, const RegNode& node, const std::string& fullPath, bool isRoot)
-{
-    if (!isRoot || !node.values().empty()) {
-        out += '[';
-        out += fullPath;
-        out += "]\n";
-        for (const auto& v : node.values())
-            appendValue(out, v.name, v.value);
-        out += '\n';
-    }
-    for (const auto& child : node.children())
-        appendNode(out, *child, fullPath + '\\' + child->name(), false);
+    RegParseResult r;
+    r.errorLine = line;
+    r.error = std::move(message);
+    return r;
 }
 
 } // namespace
 
 RegParseResult parseRegFile(std::string_view bytes)
 {
+    RegSource source;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::string text;
+        source.encoding = RegSource::Encoding::Utf16;
         const std::string_view body = bytes.substr(2);
         const bool odd = body.size() % 2 != 0;
-        if (!utf16ToUtf8(body.substr(0, body.size() - (odd ? 1 : 0)), text)) {
-            RegParseResult r;
-            r.errorLine = countLines(text);
-            r.error = "invalid UTF-16 text";
-            return r;
-        }
-        if (odd) {
-            RegParseResult r;
-            r.errorLine = countLines(text);
-            r.error = "truncated UTF-16 text: the file ends in the middle of a character";
-            return r;
-        }
-        return Parser(text, true).run();
+        if (!utf16ToUtf8(body.substr(0, body.size() - (odd ? 1 : 0)), source.text))
+            return failure(countLines(source.text), "invalid UTF-16 text");
+        if (odd)
+            return failure(countLines(source.text),
+                           "truncated UTF-16 text: the file ends in the middle of a character");
+    } else if (bytes.starts_with("\xEF\xBB\xBF")) {
+        source.encoding = RegSource::Encoding::Utf8Bom;
+        source.text = std::string(bytes.substr(3));
+    } else {
+        source.text = std::string(bytes);
     }
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    return Parser(bytes, false).run();
+    RegParseResult result = Parser(source.text, source).run();
+    if (result.ok)
+        result.source = std::move(source);
+    return result;
+}
+
+void loadRegTree(RegTree& tree, RegParseResult parsed)
+{
+    RegNode* current = nullptr;
+    for (auto& a : parsed.actions) {
+        switch (a.kind) {
+        case RegAction::Kind::CreateKey:
+            current = &tree.findOrCreate(a.root, a.path);
+            current->addSection(a.chunk);
+            break;
+        case RegAction::Kind::DeleteKey:
+            tree.remove(a.root, a.path);
+            current = nullptr;
+            break;
+        case RegAction::Kind::SetValue:
+            if (current)
+                current->loadValue(a.name, std::move(a.value), a.chunk);
+            break;
+        case RegAction::Kind::DeleteValue:
+            if (current)
+                tree.removeValue(*current, a.name);
+            break;
+        }
+    }
+    // What the file itself deletes is already missing from its text.
+    tree.forgetDropped();
+    tree.setSource(std::move(parsed.source));
 }
 
 void applyActions(RegTree& tree, const std::vector<RegAction>& actions)
@@ -478,39 +410,10 @@ void applyActions(RegTree& tree, const std::vector<RegAction>& actions)
             break;
         case RegAction::Kind::DeleteValue:
             if (current)
-                current->removeValue(a.name);
+                tree.removeValue(*current, a.name);
             break;
         }
     }
-}
-
-std::string formatRegFile(const RegTree& tree)
-{
-    std::string out(kHeader4);
-    out += "\n\n";
-    for (Root r : RegTree::kAllRoots) {
-        const RegNode& node = tree.root(r);
-        appendNode(out, node, node.name(), true);
-    }
-    return out;
-}
-
-std::string formatRegFile(const RegTree& tree, Root root, std::string_view path)
-{
-    std::string out(kHeader4);
-    out += "\n\n";
-    // The section names spell the keys as stored, whatever case the caller used.
-    const RegNode* node = &tree.root(root);
-    std::string full(rootName(root));
-    for (auto part : splitKeyPath(path)) {
-        node = node->child(part);
-        if (!node)
-            return out;
-        full += '\\';
-        full += node->name();
-    }
-    appendNode(out, *node, full, false);
-    return out;
 }
 
 } // namespace velnet::registry

@@ -2,14 +2,18 @@
 
 #include "RegTree.h"
 
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velnet::registry {
 
+constexpr ChunkId kNoChunk = std::numeric_limits<ChunkId>::max();
+
 // One line's worth of a .reg file: create a key, delete a key ([-...]),
-// set a value, or delete a value ("name"=-).
+// set a value, or delete a value ("name"=-). Value actions act on the key of
+// the CreateKey before them; `path` is given for key actions only.
 struct RegAction
 {
     enum class Kind
@@ -24,6 +28,7 @@ struct RegAction
     std::string path;
     std::string name;
     Value value;
+    ChunkId chunk = kNoChunk; // where in the parsed text the action stands
 };
 
 struct RegParseResult
@@ -32,17 +37,38 @@ struct RegParseResult
     std::vector<RegAction> actions;
     int errorLine = 0;
     std::string error;
+    RegSource source;
 };
 
 // Reads the text regedit exports: "REGEDIT4" (8-bit text) or "Windows Registry
 // Editor Version 5.00" (UTF-16LE with a byte-order mark, or 8-bit text).
-// Strings of version 5 files are turned into the 8-bit text the ANSI API sees.
+// Strings of version 5 files are turned into the 8-bit text the ANSI API sees;
+// hex(1), hex(2) and hex(7) data of version 5 files is UTF-16LE whatever the
+// file's own encoding, as regedit writes it.
+// Keys deeper than kMaxKeyDepth or names longer than the limits are errors.
 RegParseResult parseRegFile(std::string_view bytes);
 
+// Makes `tree` (a fresh one) what the file says, remembering where each key
+// and value stands in it so that a rewrite keeps everything else.
+void loadRegTree(RegTree& tree, RegParseResult parsed);
+
+// Applies actions as changes to a tree (an import, the store's own writes).
 void applyActions(RegTree& tree, const std::vector<RegAction>& actions);
 
-// Writes the whole tree, or one key and everything under it, as REGEDIT4 text.
+// The tree's source text with only what changed since it was read rewritten:
+// comments, blank lines, order, line ends and encoding stay. New keys go at
+// the end; a key that only holds subkeys gets no section of its own.
+struct RegRewrite
+{
+    std::string bytes;
+    bool changed = false; // false: `bytes` are the source's own
+};
+RegRewrite rewriteRegFile(const RegTree& tree);
+
+// The whole tree as fresh REGEDIT4 text, a section for each key that holds
+// values or no subkeys.
 std::string formatRegFile(const RegTree& tree);
+// One key and everything under it as REGEDIT4 text, a section for every key.
 std::string formatRegFile(const RegTree& tree, Root root, std::string_view path);
 
 } // namespace velnet::registry

@@ -4,6 +4,62 @@
 
 namespace velnet::registry {
 
+std::size_t nameLength(std::string_view name)
+{
+    return static_cast<std::size_t>(std::count_if(name.begin(), name.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+std::optional<std::string> keyPathProblem(std::string_view path)
+{
+    std::size_t depth = 0;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start) {
+            if (++depth > kMaxKeyDepth)
+                return "the key is nested more than " + std::to_string(kMaxKeyDepth) +
+                       " levels deep";
+            if (nameLength(path.substr(start, end - start)) > kMaxKeyNameLength)
+                return "a key name is longer than " + std::to_string(kMaxKeyNameLength) +
+                       " characters";
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> valueNameProblem(std::string_view name)
+{
+    if (nameLength(name) > kMaxValueNameLength)
+        return "the value name is longer than " + std::to_string(kMaxValueNameLength) +
+               " characters";
+    return std::nullopt;
+}
+
+std::string_view RegSource::newline() const
+{
+    const std::size_t lf = text.find('\n');
+    if (lf != std::string::npos && lf > 0 && text[lf - 1] == '\r')
+        return "\r\n";
+    return "\n";
+}
+
+RegNode::~RegNode()
+{
+    std::vector<std::unique_ptr<RegNode>> pending = std::move(children_);
+    while (!pending.empty()) {
+        std::unique_ptr<RegNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& c : node->children_)
+            pending.push_back(std::move(c));
+        node->children_.clear();
+    }
+}
+
 RegNode* RegNode::child(std::string_view name) const
 {
     auto it = childIndex_.find(toLowerAscii(name));
@@ -20,41 +76,72 @@ RegNode& RegNode::childOrNew(std::string_view name)
     return *node;
 }
 
-bool RegNode::removeChild(std::string_view name)
+std::unique_ptr<RegNode> RegNode::takeChild(std::string_view name)
 {
     auto it = childIndex_.find(toLowerAscii(name));
     if (it == childIndex_.end())
-        return false;
+        return nullptr;
     RegNode* node = it->second;
     childIndex_.erase(it);
-    std::erase_if(children_, [node](const auto& c) { return c.get() == node; });
-    return true;
+    auto pos = std::find_if(children_.begin(), children_.end(),
+                            [node](const auto& c) { return c.get() == node; });
+    std::unique_ptr<RegNode> taken = std::move(*pos);
+    children_.erase(pos);
+    return taken;
+}
+
+const RegNode::NamedValue* RegNode::findValue(std::string_view name) const
+{
+    auto it = valueIndex_.find(toLowerAscii(name));
+    return it == valueIndex_.end() ? nullptr : &values_[it->second];
 }
 
 const Value* RegNode::value(std::string_view name) const
 {
-    for (const auto& v : values_) {
-        if (equalsIgnoreCase(v.name, name))
-            return &v.value;
-    }
-    return nullptr;
+    const NamedValue* v = findValue(name);
+    return v ? &v->value : nullptr;
 }
 
-void RegNode::setValue(std::string_view name, Value value)
+bool RegNode::setValue(std::string_view name, Value value)
 {
-    for (auto& v : values_) {
-        if (equalsIgnoreCase(v.name, name)) {
-            v.value = std::move(value);
-            return;
-        }
+    auto [it, added] = valueIndex_.try_emplace(toLowerAscii(name), values_.size());
+    if (added) {
+        values_.push_back({std::string(name), std::move(value), {}, false});
+        return true;
     }
-    values_.push_back({std::string(name), std::move(value)});
+    NamedValue& v = values_[it->second];
+    if (v.value == value)
+        return false;
+    v.value = std::move(value);
+    v.changed = true;
+    return true;
 }
 
-bool RegNode::removeValue(std::string_view name)
+void RegNode::loadValue(std::string_view name, Value value, ChunkId origin)
 {
-    return std::erase_if(values_,
-                         [name](const auto& v) { return equalsIgnoreCase(v.name, name); }) > 0;
+    auto [it, added] = valueIndex_.try_emplace(toLowerAscii(name), values_.size());
+    if (added) {
+        values_.push_back({std::string(name), std::move(value), {origin}, false});
+        return;
+    }
+    NamedValue& v = values_[it->second];
+    v.value = std::move(value);
+    v.origins.push_back(origin);
+    v.changed = false;
+}
+
+bool RegNode::removeValue(std::string_view name, std::vector<ChunkId>& dropped)
+{
+    auto it = valueIndex_.find(toLowerAscii(name));
+    if (it == valueIndex_.end())
+        return false;
+    const std::size_t pos = it->second;
+    valueIndex_.erase(it);
+    dropped.insert(dropped.end(), values_[pos].origins.begin(), values_[pos].origins.end());
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(pos));
+    for (std::size_t i = pos; i < values_.size(); ++i)
+        valueIndex_[toLowerAscii(values_[i].name)] = i;
+    return true;
 }
 
 RegTree::RegTree()
@@ -107,13 +194,21 @@ bool RegTree::remove(Root r, std::string_view path)
     auto parts = splitKeyPath(path);
     if (parts.empty())
         return false;
-    std::string parent;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        parent += parts[i];
-        parent += '\\';
+    RegNode* parent = roots_[static_cast<std::size_t>(r)].get();
+    for (std::size_t i = 0; parent && i + 1 < parts.size(); ++i)
+        parent = parent->child(parts[i]);
+    std::unique_ptr<RegNode> gone = parent ? parent->takeChild(parts.back()) : nullptr;
+    if (!gone)
+        return false;
+    std::vector<const RegNode*> pending{gone.get()};
+    while (!pending.empty()) {
+        const RegNode* node = pending.back();
+        pending.pop_back();
+        dropped_.insert(dropped_.end(), node->sections().begin(), node->sections().end());
+        for (const auto& c : node->children())
+            pending.push_back(c.get());
     }
-    RegNode* node = find(r, parent);
-    return node && node->removeChild(parts.back());
+    return true;
 }
 
 } // namespace velnet::registry

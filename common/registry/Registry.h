@@ -52,7 +52,8 @@ enum class Status
     NotFound,     // no such key or value
     AccessDenied, // the store cannot be written, or the handle was opened for reading
     Corrupt,      // the store file could not be read; see Registry::errorText()
-    IoError,      // writing the store failed
+    IoError,      // writing the store failed; see Registry::errorText()
+    Busy,         // another program kept the store locked too long
     InvalidName,  // a key or value name the store cannot hold (a line break)
 };
 
@@ -131,8 +132,13 @@ public:
     virtual Status commitGroup() = 0;
     virtual void abandonGroup() = 0;
 
-    // Why the store could not be used, for the user; empty when it can.
+    // Why the store cannot be read, or why the last write or check for one
+    // failed, with the system's reason, for the user; empty when all went well.
     virtual std::string errorText() const = 0;
+
+    // Whether writes could reach the store now (AccessDenied, Corrupt), so
+    // that a caller can refuse before it changes anything.
+    virtual Status checkWritable() = 0;
 
 protected:
     friend class Key;

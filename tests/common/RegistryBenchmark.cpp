@@ -1,4 +1,6 @@
-// The store on a hive of 800 instance keys with 20 values each.
+// The store on a hive of 800 instance keys with 20 values each, and series
+// that show how its cost grows with the values of one key, the number of keys
+// and the depth of a key.
 #include "TempDir.h"
 #include "registry/FileRegistry.h"
 
@@ -71,6 +73,150 @@ void CommitThousandChangesAsOneGroup(benchmark::State& state)
     }
 }
 BENCHMARK(CommitThousandChangesAsOneGroup)->Unit(benchmark::kMillisecond);
+
+// --- Series: each doubling of the size should about double the time. -------
+
+std::string wideHive(int values)
+{
+    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wide]\n";
+    for (int v = 0; v < values; ++v)
+        text += "\"Value" + std::to_string(v) + "\"=dword:" + std::to_string(v % 10) + "\n";
+    return text;
+}
+
+std::string manyKeysHive(int keys)
+{
+    std::string text = "REGEDIT4\n\n";
+    for (int k = 0; k < keys; ++k)
+        text += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Many\\Key" + std::to_string(k) +
+                "]\n\"n\"=dword:00000001\n\n";
+    return text;
+}
+
+std::string deepPath(int depth)
+{
+    std::string path = "SOFTWARE";
+    for (int d = 1; d < depth; ++d)
+        path += "\\Level" + std::to_string(d);
+    return path;
+}
+
+std::string deepHive(int depth)
+{
+    return "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + deepPath(depth) + "]\n\"n\"=dword:00000001\n";
+}
+
+// A hive of a given size and the key a series works on.
+struct Series
+{
+    std::string (*hive)(int);
+    std::string (*key)(int);
+    std::string (*value)(int);
+};
+
+const Series kWide{wideHive, [](int) { return std::string("SOFTWARE\\Wide"); },
+                   [](int n) { return "Value" + std::to_string(n - 1); }};
+const Series kManyKeys{manyKeysHive,
+                       [](int n) { return "SOFTWARE\\Many\\Key" + std::to_string(n - 1); },
+                       [](int) { return std::string("n"); }};
+const Series kDeep{deepHive, deepPath, [](int) { return std::string("n"); }};
+
+void Load(benchmark::State& state, const Series& series)
+{
+    const int n = static_cast<int>(state.range(0));
+    velnet::test::TempDir dir;
+    velnet::test::writeFile(dir.file("r.reg"), series.hive(n));
+    for (auto _ : state) {
+        FileRegistry reg(dir.file("r.reg"));
+        benchmark::DoNotOptimize(reg.errorText());
+    }
+}
+
+// A series' hive of the benchmark's size, in a store.
+struct SeriesStore
+{
+    SeriesStore(const benchmark::State& state, const Series& series)
+        : n(static_cast<int>(state.range(0))), key(series.key(n)), value(series.value(n))
+    {
+        velnet::test::writeFile(dir.file("r.reg"), series.hive(n));
+        reg = std::make_unique<FileRegistry>(dir.file("r.reg"));
+    }
+    Key open(Access access) { return reg->open(Root::LocalMachine, key, access); }
+
+    int n;
+    std::string key, value;
+    velnet::test::TempDir dir;
+    std::unique_ptr<FileRegistry> reg;
+};
+
+// Open the last key and read its last value, a thousand times.
+void Query(benchmark::State& state, const Series& series)
+{
+    SeriesStore store(state, series);
+    for (auto _ : state) {
+        for (int i = 0; i < 1000; ++i)
+            benchmark::DoNotOptimize(store.open(Access::Read).queryDword(store.value));
+    }
+}
+
+// One value set outside a group: the whole store is rewritten and read back.
+void SetOne(benchmark::State& state, const Series& series)
+{
+    SeriesStore store(state, series);
+    Key key = store.open(Access::Full);
+    std::uint32_t round = 0;
+    for (auto _ : state)
+        key.setDword(store.value, ++round);
+}
+
+// A thousand values set and saved as one group.
+void SaveGroup(benchmark::State& state, const Series& series)
+{
+    SeriesStore store(state, series);
+    Key key = store.open(Access::Full);
+    std::uint32_t round = 0;
+    for (auto _ : state) {
+        WriteGroup group(*store.reg);
+        ++round;
+        for (int i = 0; i < 1000; ++i)
+            key.setDword("Set" + std::to_string(i), round);
+        group.commit();
+    }
+}
+
+void valuesInOneKey(benchmark::internal::Benchmark* b)
+{
+    for (int n : {10000, 20000, 40000, 80000, 160000, 200000})
+        b->Arg(n);
+    b->Unit(benchmark::kMillisecond);
+}
+
+void numberOfKeys(benchmark::internal::Benchmark* b)
+{
+    for (int n : {1000, 2000, 4000, 8000, 16000, 32000, 50000})
+        b->Arg(n);
+    b->Unit(benchmark::kMillisecond);
+}
+
+void depthOfKey(benchmark::internal::Benchmark* b)
+{
+    for (int n : {32, 64, 128, 256, 512})
+        b->Arg(n);
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK_CAPTURE(Load, values, kWide)->Apply(valuesInOneKey);
+BENCHMARK_CAPTURE(Query, values, kWide)->Apply(valuesInOneKey);
+BENCHMARK_CAPTURE(SetOne, values, kWide)->Apply(valuesInOneKey);
+BENCHMARK_CAPTURE(SaveGroup, values, kWide)->Apply(valuesInOneKey);
+BENCHMARK_CAPTURE(Load, keys, kManyKeys)->Apply(numberOfKeys);
+BENCHMARK_CAPTURE(Query, keys, kManyKeys)->Apply(numberOfKeys);
+BENCHMARK_CAPTURE(SetOne, keys, kManyKeys)->Apply(numberOfKeys);
+BENCHMARK_CAPTURE(SaveGroup, keys, kManyKeys)->Apply(numberOfKeys);
+BENCHMARK_CAPTURE(Load, depth, kDeep)->Apply(depthOfKey);
+BENCHMARK_CAPTURE(Query, depth, kDeep)->Apply(depthOfKey);
+BENCHMARK_CAPTURE(SetOne, depth, kDeep)->Apply(depthOfKey);
+BENCHMARK_CAPTURE(SaveGroup, depth, kDeep)->Apply(depthOfKey);
 
 } // namespace
 

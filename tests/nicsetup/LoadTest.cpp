@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace velnet::nicsetup;
 using velnet::nicsetup::test::fixtureText;
@@ -345,6 +346,44 @@ TEST(LoadStart, MissingServiceKeyEndsTheProgramAfterItsMessage)
     EXPECT_EQ(loadStore(store), LoadResult::ServiceKeyMissing);
     for (const CARD_INFO& card : ETHCard)
         EXPECT_TRUE(isAllZero(card));
+}
+
+// The box stays what it always was; the administrator finds the store's own
+// reason on standard error, and nothing there when the store is sound.
+TEST(LoadStart, StoresReasonGoesToStandardError)
+{
+    velnet::test::TempDir dir;
+    const std::string malformed = dir.file("malformed.reg");
+    velnet::test::writeFile(malformed, "REGEDIT4\n\n\"orphan\"=\"value\"\n");
+    const std::string folder = dir.file("folder.reg");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string sound = dir.file("sound.reg");
+    velnet::test::writeFile(sound, HiveBuilder().key("SOFTWARE\\Corvane").str());
+
+    const struct
+    {
+        std::string store;
+        std::string reasonStart;
+    } cases[] = {
+        {malformed, malformed + ":3: "},
+        {folder, folder + ": cannot be read: not a regular file (a folder)"},
+        {sound, ""},
+    };
+    for (const auto& c : cases) {
+        velnet::registry::FileRegistry store(c.store);
+        GTestResponder responder;
+        responder.expect(okBox("Could not find any Velnet NIC's or registry corrupted!!!"));
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(ConfigLoader(store).load(), LoadResult::ServiceKeyMissing);
+        const std::string printed = ::testing::internal::GetCapturedStderr();
+        if (c.reasonStart.empty()) {
+            EXPECT_EQ(printed, "");
+            continue;
+        }
+        EXPECT_EQ(printed,
+                  "nicsetup: " + velnet::registry::FileRegistry(c.store).errorText() + "\n");
+        EXPECT_EQ(printed.substr(0, 10 + c.reasonStart.size()), "nicsetup: " + c.reasonStart);
+    }
 }
 
 TEST(LoadStart, EveryLoadStartsFromEmptyTables)

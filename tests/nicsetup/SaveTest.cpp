@@ -1,10 +1,15 @@
+#include "RunInChild.h"
 #include "ConfigLoader.h"
 #include "ConfigSaver.h"
 #include "GTestResponder.h"
 #include "HiveTestSupport.h"
 #include "Tables.h"
 
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velnet::nicsetup;
 using velnet::nicsetup::test::differences;
@@ -15,7 +20,14 @@ using velnet::nicsetup::test::TestStore;
 using velnet::registry::Access;
 using velnet::registry::Root;
 using velnet::registry::Status;
+using velnet::test::ChildReport;
+using velnet::test::dropRoot;
 using velnet::test::GTestResponder;
+using velnet::test::kChildCannotRun;
+using velnet::test::kNobody;
+using velnet::test::kNoGroup;
+using velnet::test::mountPrivateTmpfs;
+using velnet::test::runInChild;
 using velnet::ui::Buttons;
 using velnet::ui::Icon;
 using velnet::ui::ScriptedResponder;
@@ -235,4 +247,98 @@ TEST(SaveFailures, StoreThatCannotBeWrittenKeepsTheDialogOpen)
     // What the store shows afterwards is the file, not the abandoned writes.
     const auto key = store.open(Root::LocalMachine, networkCard(0), Access::Read);
     EXPECT_EQ(key.queryString("Title", 100), "old title 0");
+}
+
+namespace {
+
+const char* const kNotSaved = "The configuration could not be saved; the registry is unchanged.\n";
+
+// In a child process: loads `file`, lets `between` spoil the store, saves,
+// and reports what differs from one error box with `reason`.
+int loadSpoilAndSave(const std::string& file, const std::function<void()>& between,
+                     const std::string& reason, std::string& report)
+{
+    ScriptedResponder responder([&](const std::string& m) { report += m + "\n"; });
+    velnet::registry::FileRegistry store(file);
+    if (ConfigLoader(store).load() != LoadResult::Loaded)
+        return 2;
+    between();
+    ScriptedResponder::Expectation box;
+    box.text = kNotSaved + reason;
+    box.caption = "nicsetup";
+    box.buttons = Buttons::Ok;
+    box.icon = Icon::Error;
+    responder.expect(box);
+    const bool saved = ConfigSaver(store).save();
+    responder.verify();
+    return saved ? 1 : 0;
+}
+
+} // namespace
+
+// The store can no longer be written when the user saves: one box with the
+// true reason instead of one "Registry is Corrupted" per key, nothing
+// written, and the dialog stays open.
+TEST(SaveFailures, StoreMadeUnwritableAfterTheLoadIsToldOnceWithItsReason)
+{
+    velnet::test::TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const std::string folder = dir.file("store");
+    const std::string file = folder + "/registry.reg";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string original = fixtureText("save-modes.reg");
+    velnet::test::writeFile(file, original);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(folder.c_str(), kNobody, kNoGroup), 0);
+        ASSERT_EQ(::chown(file.c_str(), kNobody, kNoGroup), 0);
+    }
+    const ChildReport r = runInChild([&](std::string& report) {
+        // Root may write anything: the user of this check is an ordinary one.
+        if (root && !dropRoot(kNobody, kNoGroup))
+            return kChildCannotRun;
+        return loadSpoilAndSave(
+            file,
+            [&] {
+                ::chmod(file.c_str(), 0444);
+                ::chmod(folder.c_str(), 0555);
+            },
+            file + ": cannot be written: Permission denied", report);
+    });
+    ::chmod(folder.c_str(), 0755);
+    ASSERT_NE(r.exitCode, kChildCannotRun) << "cannot become nobody";
+    EXPECT_EQ(r.exitCode, 0) << "2: the load failed, 1: the save said it saved";
+    EXPECT_EQ(r.output, "");
+    EXPECT_EQ(velnet::test::readFile(file), original);
+}
+
+// A full disk at the commit: the save's message carries the system's reason.
+TEST(SaveFailures, FullDiskIsToldWithTheSystemsReason)
+{
+    velnet::test::TempDir dir;
+    const std::string folder = dir.file("small");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string file = folder + "/registry.reg";
+    const std::string original = fixtureText("save-modes.reg");
+    const ChildReport r = runInChild([&](std::string& report) {
+        if (auto why = mountPrivateTmpfs(folder, 64 * 1024)) {
+            report = *why;
+            return kChildCannotRun;
+        }
+        velnet::test::writeFile(file, original);
+        // Fill what is left, so that the new file cannot be written beside the old.
+        const int filler = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
+        const std::string block(4096, 'f');
+        while (::write(filler, block.data(), block.size()) > 0) {
+        }
+        ::close(filler);
+        const int code = loadSpoilAndSave(
+            file, [] {}, file + ": cannot be written: No space left on device", report);
+        report += velnet::test::readFile(file) == original ? "unchanged" : "changed";
+        return code;
+    });
+    if (r.exitCode == kChildCannotRun)
+        GTEST_SKIP() << "no small file system to fill: " << r.output;
+    EXPECT_EQ(r.exitCode, 0) << "2: the load failed, 1: the save said it saved";
+    EXPECT_EQ(r.output, "unchanged");
 }

@@ -48,8 +48,8 @@ for program in nicsetup cardcheck traymon winmsd; do
 	in_package "usr/bin/$program"
 	[ ! -f "$BUILD_DIR/bin/$program.hlp" ] || in_package "usr/bin/$program.hlp"
 done
-for lib in "$BUILD_DIR"/lib/velnet/*.so; do
-	[ -e "$lib" ] && in_package "usr/lib/velnet/$(basename "$lib")"
+for lib in "$BUILD_DIR"/lib/velnet/*.so "$BUILD_DIR"/lib/velnet/simulated/*.so; do
+	[ -e "$lib" ] && in_package "usr/${lib#"$BUILD_DIR"/}"
 done
 outside=$(grep -v '^usr/' "$work/contents" || true)
 [ -z "$outside" ] || fail "the package installs outside /usr: $outside"

@@ -34,10 +34,27 @@ for program in nicsetup cardcheck traymon winmsd; do
 			cmp -s "$BUILD_DIR/bin/$program.hlp" "$prefix/bin/$program.hlp"
 	fi
 done
-for lib in "$BUILD_DIR"/lib/velnet/*.so; do
+# The real NICs' libraries are the default, beside the program; the
+# simulated ones have a folder of their own.
+for lib in "$BUILD_DIR"/lib/velnet/*.so "$BUILD_DIR"/lib/velnet/simulated/*.so; do
 	[ -e "$lib" ] || continue
-	expect_file "lib/velnet/$(basename "$lib")"
+	expect_file "${lib#"$BUILD_DIR"/}"
 done
+if [ -f "$BUILD_DIR/lib/velnet/ethcfg.so" ]; then
+	for lib in nicport ethcfg vxthnk32 tempocfg; do
+		[ ! -f "$BUILD_DIR/lib/velnet/$lib.so" ] || expect_file "lib/velnet/$lib.so"
+	done
+	readelf --dyn-syms "$prefix/lib/velnet/nicport.so" | grep -q ' DiscoverCards$' ||
+		fail "lib/velnet/nicport.so exports no DiscoverCards"
+	# The real one reads VELNET_NICS, the simulated one its scenario.
+	grep -qa VELNET_NICS "$prefix/lib/velnet/nicport.so" ||
+		fail "lib/velnet/nicport.so is not the real NICs' nicport"
+	grep -qa NICPORT_SCENARIO "$prefix/lib/velnet/simulated/nicport.so" ||
+		fail "lib/velnet/simulated/nicport.so is not the simulated nicport"
+	for lib in nicport vx410cfg vx210cfg; do
+		expect_file "lib/velnet/simulated/$lib.so"
+	done
+fi
 # The demonstration store and scenarios that the manual pages refer to.
 if [ -d "$SOURCE_DIR/examples" ]; then
 	for example in $(files_below "$SOURCE_DIR/examples"); do
@@ -49,7 +66,7 @@ stray=$(files_below "$prefix" | grep -E '_tests?$|_benchmark$|\.a$|^include/' ||
 [ -z "$stray" ] || fail "installed what only the build needs: $stray"
 
 # --- Nothing points into the build folder -----------------------------------
-for file in "$prefix"/bin/* "$prefix"/lib/velnet/*; do
+for file in "$prefix"/bin/* "$prefix"/lib/velnet/* "$prefix"/lib/velnet/simulated/*; do
 	[ -f "$file" ] && is_elf "$file" || continue
 	name=${file#"$prefix"/}
 	paths=$(readelf -d "$file" | grep -E 'RPATH|RUNPATH' || true)
@@ -195,7 +212,7 @@ start() { # program store arguments...: starts the installed program, sets pid
 	shift 2
 	platform=offscreen
 	[ -z "$display" ] || platform=xcb
-	(cd "$work" && exec env -u VELNET_LIBRARY_PATH -u NICPORT_SCENARIO HOME="$work/home" \
+	(cd "$work" && exec env -u VELNET_LIBRARY_PATH -u NICPORT_SCENARIO ${libpath:+VELNET_LIBRARY_PATH="$libpath"} HOME="$work/home" \
 		XDG_RUNTIME_DIR="$work/run" VELNET_REGISTRY="$store" VELNET_NO_RESTART=1 \
 		QT_QPA_PLATFORM=$platform DISPLAY="$display" \
 		"$prefix/bin/$program" "$@") >"$work/$program.log" 2>&1 &
@@ -251,14 +268,18 @@ fi
 if built cardcheck; then
 	make_package_store "$work/root"
 	cp "$work/root/var/lib/velnet/registry.reg" "$work/cardcheck.reg"
+	# The simulated NICs, chosen from the installed folder as the manual
+	# page says: the test must not depend on this machine's own NICs.
+	libpath="$prefix/lib/velnet/simulated"
 	start cardcheck "$work/cardcheck.reg"
 	if [ -n "$display" ]; then
 		wait_for 60 has_window cardcheck 'Corvane NIC Diagnostics' ||
 			fail "installed cardcheck did not show its warning: $(windows_of cardcheck) $(cat "$work/cardcheck.log")"
 		# Past the warning it finds the simulated NICs with the installed
-		# libraries alone and opens the sheet. Its message boxes carry the
+		# libraries alone (the thunk library and the applet come from the
+		# default folder) and opens the sheet. Its message boxes carry the
 		# sheet's title too, but the sheet with its four pages is far larger.
-		if command -v xdotool >/dev/null 2>&1 && [ -f "$BUILD_DIR/lib/velnet/nicport.so" ]; then
+		if command -v xdotool >/dev/null 2>&1 && [ -f "$BUILD_DIR/lib/velnet/simulated/nicport.so" ]; then
 			window=$(DISPLAY=$display xdotool search --name '^Corvane NIC Diagnostics$' | head -n 1)
 			DISPLAY=$display xdotool windowfocus --sync "$window" key Return
 			wait_for 60 has_window_of_size cardcheck 'Corvane NIC Diagnostics  v1.0' 400 300 ||

@@ -1,10 +1,15 @@
+#include "RunInChild.h"
+#include "LockHolder.h"
 #include "RegCommand.h"
 #include "RegistryTestUtil.h"
 #include "TempDir.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace velnet::test;
 
@@ -159,4 +164,63 @@ TEST_F(RegtoolTest, ProgramUsesTheStoreOfTheEnvironment)
     const std::string failing =
         "VELNET_REGISTRY='" + store + "' '" + regtool + "' query 'HKLM\\Nothing' > /dev/null 2>&1";
     EXPECT_NE(std::system(failing.c_str()), 0);
+}
+
+// What keeps the store from being used reaches the user with its reason: a
+// store that is no file, and one another program keeps locked, which the tool
+// waits for a few seconds only.
+TEST_F(RegtoolTest, StoreProblemsAreReportedWithTheirReason)
+{
+    const std::string folder = dir.file("folder.reg");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    std::ostringstream o, e;
+    EXPECT_EQ(velnet::regtool::runRegCommand({"query", "HKLM\\SOFTWARE"}, folder, o, e), 1);
+    EXPECT_EQ(e.str(), "ERROR: " + folder + ": cannot be read: not a regular file (a folder)\n");
+
+    LockHolder holder(store, true);
+    ASSERT_TRUE(holder.held());
+    const std::string before = readFile(store);
+    const ChildReport r = runInChild(
+        [&](std::string& report) {
+            const auto start = std::chrono::steady_clock::now();
+            const int code = run({"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/d", "1", "/f"});
+            const auto waited = std::chrono::steady_clock::now() - start;
+            report = err.str();
+            if (code != 1)
+                return 1;
+            return waited >= std::chrono::seconds(2) && waited < std::chrono::seconds(15) ? 0 : 2;
+        },
+        40);
+    EXPECT_EQ(r.exitCode, 0) << "1: the add did not fail, 2: it waited the wrong time";
+    EXPECT_EQ(r.output, "ERROR: " + store +
+                            ": the registry is in use by another program (process " +
+                            std::to_string(holder.pid()) + ")\n");
+    EXPECT_EQ(readFile(store), before);
+    holder.release();
+    EXPECT_EQ(run({"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/d", "1", "/f"}), 0) << err.str();
+}
+
+// 200,000 levels in 400 KB crashed every command, even a query.
+TEST_F(RegtoolTest, AStoreNestedTooDeepIsReportedByEveryCommand)
+{
+    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE";
+    for (int i = 0; i < 200000; ++i)
+        text += "\\k";
+    text += "]\n";
+    writeFile(store, text);
+    const char* regtool = std::getenv("REGTOOL");
+    ASSERT_NE(regtool, nullptr);
+    for (const std::string& args : std::vector<std::string>{
+             "query 'HKLM' /s", "add 'HKLM\\SOFTWARE' /v x /d 1 /f", "delete 'HKLM\\k' /f",
+             "export 'HKLM\\k' '" + dir.file("x.reg") + "'"}) {
+        const std::string command = "VELNET_REGISTRY='" + store + "' '" + regtool + "' " + args +
+                                    " > /dev/null 2> '" + dir.file("err.txt") + "'";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << args;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+        EXPECT_EQ(readFile(dir.file("err.txt")),
+                  "ERROR: " + store + ":3: the key is nested more than 512 levels deep\n")
+            << args;
+    }
+    EXPECT_EQ(readFile(store), text);
 }

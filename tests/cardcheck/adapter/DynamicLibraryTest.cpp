@@ -35,7 +35,7 @@ private:
 
 std::string builtLibraries()
 {
-    return std::string(VELNET_BINARY_DIR) + "/lib/velnet";
+    return std::string(VELNET_BINARY_DIR) + "/lib/velnet/simulated";
 }
 
 TEST(DynamicLibraryTest, WindowsNamesMapToSharedObjects)

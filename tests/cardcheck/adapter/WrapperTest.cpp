@@ -1,5 +1,6 @@
 #include "AdapterTestSupport.h"
 #include "GTestResponder.h"
+#include "ui/ProgramState.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -161,7 +162,7 @@ TEST_F(WrapperTest, ProgramWideObjectLivesFromCreateToDestroy)
     EXPECT_EQ(theAdapterLibrary(), nullptr);
     EXPECT_EQ(traced("unload VX210CFG"), 2);
     EXPECT_EQ(traced("NicportExit"), 1);
-    bindingState() = BindingState{};
+    ProgramState::current().reset();
 }
 
 TEST_F(WrapperTest, LibraryWithoutItsStringTableGivesText106)
@@ -276,7 +277,7 @@ TEST_F(WrapperTest, FailedLoadOfAnotherTypeLeavesNoStaleEntryPoint)
     const std::string libs = temp_.file("lib");
     fs::create_directory(libs);
     for (const char* name : {"nicport.so", "vx410cfg.so", "vx210cfg.so"})
-        fs::copy_file(fs::path(VELNET_BINARY_DIR) / "lib/velnet" / name, fs::path(libs) / name);
+        fs::copy_file(fs::path(VELNET_BINARY_DIR) / "lib/velnet/simulated" / name, fs::path(libs) / name);
     const std::string previous = std::getenv("VELNET_LIBRARY_PATH");
     ::setenv("VELNET_LIBRARY_PATH", libs.c_str(), 1);
     useScenario("two-types.json");

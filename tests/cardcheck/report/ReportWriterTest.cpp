@@ -5,10 +5,11 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/OsVersion.h"
 #include "registry/FileRegistry.h"
-#include "report/ReportAnswers.h"
 #include "report/SelectedNic.h"
 #include "report/SystemInfo.h"
 #include "sheet/StartupWorker.h"
+#include "ui/ProgramState.h"
+#include "ui/ReportAnswers.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "platform/OsVersion.h"
 #include "registry/FileRegistry.h"
 #include "report/FileVersion.h"
-#include "report/ReportAnswers.h"
+#include "ui/ReportAnswers.h"
 
 #include <QProcess>
 #include <QString>

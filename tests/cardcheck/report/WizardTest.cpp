@@ -13,14 +13,15 @@
 #include "report/CReportIntroDlg.h"
 #include "report/CReportSavedDlg.h"
 #include "report/CSupportPage.h"
-#include "report/ReportAnswers.h"
 #include "report/ReportWriter.h"
+#include "sheet/CCardcheckApp.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/ControlId.h"
-#include "sheet/PictureWindow.h"
-#include "sheet/SheetContext.h"
 #include "sheet/StartupWorker.h"
+#include "ui/ControlId.h"
+#include "ui/PictureWindow.h"
+#include "ui/ReportAnswers.h"
+#include "ui/SheetContext.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -176,8 +177,7 @@ void WizardTest::init()
     registry_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("store.reg"));
     context_ = std::make_unique<SheetContext>(SheetContext{*registry_, help_});
     help_.clear();
-    reportAnswers().reset();
-    ReportWriter::setReportPath("");
+    ProgramState::current().reset();
     previousDirectory_ = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(dir_->path()));
 }
@@ -672,6 +672,7 @@ void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
         });
         click(sheet.supportPage(), "problemReportButton");
         sheet.reject();
+        CCardcheckApp::ExitInstance(sheet);
     }
     ::unsetenv("NICPORT_SCENARIO");
     QVERIFY(!theAdapterLibrary());
@@ -686,3 +687,4 @@ void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
 
 QTEST_MAIN(WizardTest)
 #include "WizardTest.moc"
+#include "ui/ProgramState.h"

@@ -384,3 +384,4 @@ private:
 
 QTEST_MAIN(DiagnosticsPageTest)
 #include "DiagnosticsPageTest.moc"
+#include "ui/ProgramState.h"

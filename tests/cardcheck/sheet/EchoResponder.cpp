@@ -21,7 +21,8 @@ int main()
         std::fprintf(stderr, "echo responder: no NIC: %s\n", error.c_str());
         return 1;
     }
-    AdapterLibrary library(std::move(discovery));
+    cardcheck::BindingState state;
+    AdapterLibrary library(std::move(discovery), state);
     std::string message;
     if (!library.select(0, message)) {
         std::fprintf(stderr, "echo responder: cannot select NIC 0: %s\n", message.c_str());

@@ -356,3 +356,4 @@ private:
 
 QTEST_MAIN(EchoTestDlgTest)
 #include "EchoTestDlgTest.moc"
+#include "ui/ProgramState.h"

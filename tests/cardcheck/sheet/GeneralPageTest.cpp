@@ -7,15 +7,15 @@
 #include "platform/FakeProcessLauncher.h"
 #include "platform/HelpFile.h"
 #include "registry/FileRegistry.h"
+#include "resources/StringTable.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/CNicDetailsDlg.h"
-#include "sheet/ContextHelp.h"
-#include "sheet/HelpKeyWatcher.h"
-#include "sheet/PictureWindow.h"
 #include "sheet/StartupWorker.h"
-#include "sheet/StringTable.h"
 #include "sheet/TraySetting.h"
+#include "ui/ContextHelp.h"
+#include "ui/HelpKeyWatcher.h"
+#include "ui/PictureWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -413,3 +413,4 @@ private:
 
 QTEST_MAIN(GeneralPageTest)
 #include "GeneralPageTest.moc"
+#include "ui/ProgramState.h"

@@ -1,4 +1,4 @@
-#include "sheet/PictureWindow.h"
+#include "ui/PictureWindow.h"
 
 #include <QIcon>
 #include <QImage>

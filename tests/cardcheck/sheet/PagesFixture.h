@@ -9,8 +9,8 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
 #include "registry/FileRegistry.h"
-#include "sheet/SheetContext.h"
-#include "sheet/SheetState.h"
+#include "ui/ProgramState.h"
+#include "ui/SheetContext.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -33,9 +33,8 @@ public:
         velnet::test::writeFile(dir_.file("scenario.json"), scenarioJson);
         qputenv("NICPORT_SCENARIO", QByteArray::fromStdString(dir_.file("scenario.json")));
         qputenv("NICPORT_TRACE", QByteArray::fromStdString(dir_.file("trace.txt")));
-        sheetState() = SheetState{};
+        ProgramState::current().reset();
         sheetState().advancedMode = advancedMode ? 1 : 0;
-        bindingState() = BindingState{};
         Discovery discovery;
         if (discovery.Discover(error_) > 0) {
             AdapterLibrary& library = createAdapterLibrary(std::move(discovery));

@@ -11,8 +11,8 @@
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CEchoTestDlg.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/SheetContext.h"
-#include "sheet/SheetState.h"
+#include "ui/ProgramState.h"
+#include "ui/SheetContext.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -281,7 +281,8 @@ private slots:
         QVERIFY(responder.verify());
 
         // A library without DoTEMPO.
-        std::filesystem::copy_file(path.toStdString() + "/nicport.so", folder.file("tempocfg.so"),
+        std::filesystem::copy_file(VELNET_BINARY_DIR "/lib/velnet/simulated/nicport.so",
+                                   folder.file("tempocfg.so"),
                                    std::filesystem::copy_options::overwrite_existing);
         responder.expect(
             "Error resolving the address of the function DoTEMPO() in the Library TEMPOCFG.CPL");
@@ -368,3 +369,4 @@ private:
 
 QTEST_MAIN(PropertiesPageTest)
 #include "PropertiesPageTest.moc"
+#include "ui/ProgramState.h"

@@ -10,6 +10,7 @@
 #include "registry/FileRegistry.h"
 #include "sheet/BaseAddressSync.h"
 #include "sheet/StartupWorker.h"
+#include "ui/ProgramState.h"
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,13 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/OsVersion.h"
 #include "registry/FileRegistry.h"
+#include "resources/StringTable.h"
 #include "sheet/BaseAddressSync.h"
 #include "sheet/RestartPrompt.h"
 #include "sheet/StartupSwitches.h"
 #include "sheet/StartupWorker.h"
-#include "sheet/StringTable.h"
 #include "sheet/TraySetting.h"
+#include "ui/ProgramState.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
 #include "adapter/BindingState.h"
-#include "sheet/SheetState.h"
+#include "ui/ProgramState.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -62,11 +62,7 @@ public:
         return found;
     }
 
-    static void reset()
-    {
-        bindingState() = BindingState{};
-        sheetState() = SheetState{};
-    }
+    static void reset() { ProgramState::current().reset(); }
 
 private:
     velnet::test::TempDir dir_;

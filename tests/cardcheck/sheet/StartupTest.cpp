@@ -6,12 +6,13 @@
 #include "platform/FakeHelpViewer.h"
 #include "platform/FakeRestart.h"
 #include "registry/FileRegistry.h"
+#include "resources/StringTable.h"
 #include "sheet/CCardcheckApp.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/StringTable.h"
+#include "sheet/StartupWorker.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -62,6 +63,33 @@ private slots:
         help_.reset();
         store_.reset();
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+    }
+
+    void aSheetOnItsOwnEndsNothingButItself()
+    {
+        test::SimulatedNics nics;
+        velnet::platform::FakeRestart restart;
+        std::string error;
+        QCOMPARE(StartupWorker::run(error, false), 2);
+        sheetState().rebootAtExit = 1;
+        {
+            velnet::test::QtTestResponder r;
+            CMainDlg sheet(*context_);
+            sheet.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        }
+        // Only the program's last step puts drivers back, releases the
+        // libraries and restarts.
+        QVERIFY(theAdapterLibrary() != nullptr);
+        QVERIFY(nics.calls("VX410CFG EnableDriver").empty());
+        QCOMPARE(restart.reboots, 0);
+
+        velnet::test::QtTestResponder r;
+        CMainDlg sheet(*context_);
+        CCardcheckApp::ExitInstance(sheet);
+        QCOMPARE(theAdapterLibrary(), nullptr);
+        QCOMPARE(nics.calls("VX410CFG EnableDriver").size(), std::size_t{2});
+        QCOMPARE(restart.reboots, 1);
     }
 
     void bothSwitchesShowTheWelcomeAndSelectWithFlagOne()
@@ -312,3 +340,4 @@ private:
 
 QTEST_MAIN(StartupTest)
 #include "StartupTest.moc"
+#include "ui/ProgramState.h"

@@ -1,0 +1,20 @@
+// ProgramState's services, apart from its state: the fallbacks are the
+// platform's installed services, which need Qt, and the state is part of the
+// window-free library, which does not link them.
+#include "ProgramState.h"
+#include "platform/OsVersion.h"
+#include "platform/Restart.h"
+
+namespace cardcheck {
+
+velnet::platform::Restart& ProgramState::restart() const
+{
+    return restart_ ? *restart_ : velnet::platform::restart();
+}
+
+const velnet::platform::OsVersion& ProgramState::os() const
+{
+    return os_ ? *os_ : velnet::platform::osVersion();
+}
+
+} // namespace cardcheck

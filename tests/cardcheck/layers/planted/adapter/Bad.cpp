@@ -1,0 +1,6 @@
+#include "adapter/Card.h"
+#include "sheet/Page.h"
+#include "ui/MessageBox.h"
+
+#include <QWidget>
+#include <string>

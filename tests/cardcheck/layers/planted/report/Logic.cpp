@@ -1,0 +1,3 @@
+#include "resources/Text.h"
+
+#include <QString>

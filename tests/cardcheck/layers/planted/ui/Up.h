@@ -1,0 +1,4 @@
+#pragma once
+
+#include "adapter/Card.h"
+#include "report/Form.h"

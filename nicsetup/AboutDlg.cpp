@@ -1,6 +1,7 @@
 #include "AboutDlg.h"
 
 #include "Images.h"
+#include "ui/DialogTemplate.h"
 #include "ui_AboutDlg.h"
 
 namespace velnet::nicsetup {
@@ -8,6 +9,7 @@ namespace velnet::nicsetup {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>())
 {
     ui_->setupUi(this);
+    ui::DialogTemplate::apply(this);
     ui_->icon->setPixmap(Images::icon().pixmap(QSize(32, 32)));
     ui_->icon->setProperty("controlId", Images::IDR_MAINFRAME);
 }

@@ -1,7 +1,9 @@
 #include "Alert.h"
 
 #include "AlertBits.h"
+#include "RowKeys.h"
 #include "Tables.h"
+#include "ui/DialogTemplate.h"
 #include "ui_Alert.h"
 
 #include <QMouseEvent>
@@ -13,10 +15,12 @@ Alert::Alert(unsigned adapterIndex, const QString& label, unsigned row, QWidget*
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &Alert::accept);
     ui_->vallist->header()->setSectionsClickable(false);
     ui_->vallist->header()->setDefaultAlignment(Qt::AlignCenter);
     ui_->vallist->viewport()->installEventFilter(this);
+    RowKeys::install(ui_->vallist, [this] { OnDblclkVallist(); });
     OnInitDialog();
 }
 

@@ -1,8 +1,10 @@
 #include "FTOLCONS.h"
 
 #include "NumericInput.h"
+#include "ParameterRows.h"
 #include "ProgramName.h"
 #include "Tables.h"
+#include "ui/DialogTemplate.h"
 #include "ui/MessageBox.h"
 #include "ui_FTOLCONS.h"
 
@@ -18,9 +20,9 @@ void inform(const std::string& text)
 std::uint32_t* fieldOf(CARD_INFO& card, unsigned row)
 {
     switch (row) {
-    case 1:
+    case ParameterRows::SamplingWindow:
         return &card.SamplingWindow;
-    case 2:
+    case ParameterRows::SamplingRatio:
         return &card.SamplingRatio;
     default:
         return nullptr;
@@ -34,6 +36,7 @@ FTOLCONS::FTOLCONS(unsigned adapterIndex, const QString& label, unsigned row, QW
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &FTOLCONS::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &FTOLCONS::reject);
     // Only what the user types is checked, not the value the editor opens with.

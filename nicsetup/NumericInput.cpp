@@ -1,5 +1,7 @@
 #include "NumericInput.h"
 
+#include "ParameterRows.h"
+
 namespace velnet::nicsetup {
 
 namespace {
@@ -26,11 +28,11 @@ std::string_view counted(std::string_view text)
 std::optional<NumericInput::Rule> NumericInput::ruleFor(unsigned row)
 {
     switch (row) {
-    case 1:
+    case ParameterRows::SamplingWindow:
         return Rule{65536, "Sampling Window Parameter Value can only be numeric ",
                     "Sampling Window Parameter Value cannot exceed 65536",
                     "Sampling Window Parameter Value cannot exceed 65536"};
-    case 2:
+    case ParameterRows::SamplingRatio:
         return Rule{100, "Sampling Ratio Parameter Value can only be numeric ",
                     "Sampling Ratio Parameter Value cannot exceed 100%",
                     "Sampling Ratio parameter Value cannot exceed 100%"};

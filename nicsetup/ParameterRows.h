@@ -31,7 +31,7 @@ public:
     // "[Run vxtest]" when the MAC address is empty.
     static std::string nicLabel(const CARD_INFO& card, std::uint32_t adapterIndex);
 
-    // The words the choice editor offers for row 0 and row 3.
+    // The words the choice editor offers for SelfCheckLevel and ErrorTolerance.
     static std::vector<std::string> choices(unsigned row);
 };
 

@@ -7,9 +7,11 @@
 #include "Images.h"
 #include "ParameterRows.h"
 #include "ProgramName.h"
+#include "RowKeys.h"
 #include "Servcfg.h"
 #include "Tables.h"
 #include "ftolconsx.h"
+#include "ui/DialogTemplate.h"
 #include "ui/MessageBox.h"
 #include "ui_ServcfgDlg.h"
 
@@ -17,6 +19,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 namespace velnet::nicsetup {
 
@@ -86,13 +90,13 @@ CServcfgDlg::CServcfgDlg(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CServcfgDlg>()), icon_(Images::icon())
 {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    ui::DialogTemplate::apply(this);
     connect(ui_->card, &QComboBox::activated, this, &CServcfgDlg::OnSelchangeCard);
     connect(ui_->initExit, &QPushButton::clicked, this, &CServcfgDlg::OnInitExit);
     connect(ui_->cancel, &QPushButton::clicked, this, &CServcfgDlg::reject);
     connect(ui_->help, &QPushButton::clicked, this, &CServcfgDlg::OnHelp);
     ui_->ftols->viewport()->installEventFilter(this);
+    RowKeys::install(ui_->ftols, [this] { OnDblclkFtols(); });
     ui_->ftols->header()->setSectionsClickable(false);
     ui_->ftols->header()->setDefaultAlignment(Qt::AlignCenter);
 
@@ -126,10 +130,28 @@ void CServcfgDlg::OnInitDialog()
     const QFontMetrics metrics = list->fontMetrics();
     list->setColumnWidth(0, metrics.horizontalAdvance("Self Check Level") + 25);
     list->setColumnWidth(1, metrics.horizontalAdvance("Information/Warning/Error") + 43);
+    keepOneSize();
 
     DisplayCard(0);
     if (const auto adapter = currentAdapter())
         DisplayVal(ETHCard[*adapter], list);
+}
+
+void CServcfgDlg::keepOneSize()
+{
+    // The dialog has one size, whatever the store holds: room for the
+    // longest NIC label and both columns even when there is no NIC to list.
+    QComboBox* card = ui_->card;
+    QStyleOptionComboBox option;
+    option.initFrom(card);
+    const QFontMetrics labelMetrics = card->fontMetrics();
+    const QSize label(labelMetrics.horizontalAdvance(
+                          "50. Fast Velnet Server NIC [DD-DD-DD-DD-DD-DD]  Slot 99  Bus 99"),
+                      labelMetrics.height());
+    card->setMinimumWidth(
+        card->style()->sizeFromContents(QStyle::CT_ComboBox, &option, label, card).width());
+    QTreeWidget* list = ui_->ftols;
+    list->setMinimumWidth(list->columnWidth(0) + list->columnWidth(1) + 2 * list->frameWidth());
 }
 
 std::optional<unsigned> CServcfgDlg::currentAdapter() const

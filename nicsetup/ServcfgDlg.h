@@ -57,6 +57,7 @@ private slots:
 
 private:
     void OnInitDialog();
+    void keepOneSize();
     void OnSave();
     void showWindowMenu(QPoint globalPos);
     std::optional<unsigned> currentAdapter() const;

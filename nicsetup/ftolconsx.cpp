@@ -2,6 +2,7 @@
 
 #include "ParameterRows.h"
 #include "Tables.h"
+#include "ui/DialogTemplate.h"
 #include "ui_ftolconsx.h"
 
 namespace velnet::nicsetup {
@@ -11,6 +12,7 @@ ftolconsx::ftolconsx(unsigned adapterIndex, const QString& label, unsigned row, 
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &ftolconsx::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &ftolconsx::reject);
     OnInitDialog();

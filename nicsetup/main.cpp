@@ -1,5 +1,6 @@
 #include "ProgramName.h"
 #include "Servcfg.h"
+#include "platform/DisplayCheck.h"
 #include "platform/QtHelpViewer.h"
 #include "registry/FileRegistry.h"
 #include "ui/QtMessagePresenter.h"
@@ -8,8 +9,13 @@
 
 int main(int argc, char* argv[])
 {
+    const velnet::platform::DisplayCheck display(argc, argv, velnet::nicsetup::PROGRAM_NAME);
+    if (!display.available())
+        return 1;
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(velnet::nicsetup::PROGRAM_NAME);
+    // The name, not a display name: the platform would add a display name
+    // to every caption, which must stay as designed.
+    QApplication::setApplicationName(velnet::nicsetup::PROGRAM_NAME);
 
     velnet::ui::QtMessagePresenter presenter;
     velnet::ui::setMessagePresenter(&presenter);

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Renders the dialogs of nicsetup offscreen, on a copy of the demo hive, into
 # docs/screenshots/*.png (the pictures in the README):
-#   bash scripts/screenshots.sh
+#   bash scripts/screenshots.sh          (or BUILD_DIR=build/normal bash scripts/screenshots.sh)
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 source "$top/scripts/deps.sh"
 velnet_install_missing
 
-dir="$top/build/run"
-cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELNET_BENCHMARKS=OFF >/dev/null
+# An existing build folder may be named in BUILD_DIR; otherwise the demo's.
+dir="${BUILD_DIR:-$top/build/run}"
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELNET_BENCHMARKS=OFF >/dev/null
+fi
 cmake --build "$dir" -j "$(nproc)" --target nicsetup_screenshots
 
 work="$(mktemp -d)"

@@ -1,5 +1,6 @@
 #include "report/CBbsInfoDlg.h"
 
+#include "ui/DialogTemplate.h"
 #include "ui_CBbsInfoDlg.h"
 
 namespace cardcheck {
@@ -8,7 +9,7 @@ CBbsInfoDlg::CBbsInfoDlg(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CBbsInfoDlg>())
 {
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
 }
 
 CBbsInfoDlg::~CBbsInfoDlg() = default;

@@ -4,6 +4,7 @@
 #include "report/ReportWriter.h"
 #include "resources/StringTable.h"
 #include "ui/ContextHelp.h"
+#include "ui/DialogTemplate.h"
 #include "ui_CReportSavedDlg.h"
 
 #include <QPlainTextEdit>
@@ -15,7 +16,7 @@ CReportSavedDlg::CReportSavedDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CReportSavedDlg>())
 {
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, helpTable(), context.help);
     showText(ui_->reportPath, ReportWriter::reportPath(), kPathLines);
     showText(ui_->addressText, addressText(), kAddressLines);

@@ -1,6 +1,7 @@
 #include "report/CWizardPage.h"
 
 #include "resources/StringTable.h"
+#include "ui/DialogTemplate.h"
 #include "ui/ProgramState.h"
 #include "ui/ReportAnswers.h"
 
@@ -55,7 +56,7 @@ void selectChoice(QComboBox* combo, const std::string& value)
 CWizardPage::CWizardPage(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : QDialog(parent), context_(context), previous_(previous)
 {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
 }
 
 CWizardPage::~CWizardPage() = default;

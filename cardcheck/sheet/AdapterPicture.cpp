@@ -24,19 +24,27 @@ PictureWindow* AdapterPicture::window()
     return current.data();
 }
 
-PictureWindow* AdapterPicture::Picture(AdapterLibrary& library)
+QImage AdapterPicture::bitmapOf(AdapterLibrary& library)
 {
     const auto bytes = library.picture();
-    const QImage bitmap = bytes ? decode(*bytes) : QImage();
-    if (!current) {
-        if (bitmap.isNull())
-            return nullptr;
+    return bytes ? decode(*bytes) : QImage();
+}
+
+PictureWindow* AdapterPicture::create(AdapterLibrary& library)
+{
+    if (current)
+        return update(library);
+    const QImage bitmap = bitmapOf(library);
+    if (!bitmap.isNull())
         current = PictureWindow::fromImage(bitmap);
-        return current.data();
-    }
-    // A library without a picture leaves the window empty rather than
-    // showing another NIC's picture.
-    current->replaceBitmap(bitmap);
+    return current.data();
+}
+
+PictureWindow* AdapterPicture::update(AdapterLibrary& library)
+{
+    if (!current)
+        return create(library);
+    current->replaceBitmap(bitmapOf(library));
     return current.data();
 }
 

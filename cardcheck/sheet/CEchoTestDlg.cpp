@@ -3,6 +3,7 @@
 #include "adapter/AdapterLibrary.h"
 #include "platform/HelpViewer.h"
 #include "resources/StringTable.h"
+#include "ui/DialogTemplate.h"
 #include "ui/PictureWindow.h"
 #include "ui/ProgramState.h"
 #include "ui_CEchoTestDlg.h"
@@ -39,7 +40,7 @@ CEchoTestDlg::CEchoTestDlg(int role, SheetContext& context, QWidget* parent)
       role_(role == Responder ? Responder : Sender)
 {
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, helpTable(), context_.help);
     help_->setRowHelp(
         ui_->statisticsList,

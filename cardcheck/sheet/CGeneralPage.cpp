@@ -87,7 +87,7 @@ void CGeneralPage::OnInitDialog()
 
     AdapterLibrary* library = theAdapterLibrary();
     if (library) {
-        if (PictureWindow* picture = AdapterPicture::Picture(*library))
+        if (PictureWindow* picture = AdapterPicture::create(*library))
             picture->attach(this, 1001);
     }
     if (PictureWindow* logo = PictureWindow::fromId(PictureWindow::Logo))
@@ -151,7 +151,7 @@ void CGeneralPage::OnSelchangeCard(int row)
     SheetState& state = sheetState();
     state.selectionMessage.clear();
     if (library->select(row, state.selectionMessage)) {
-        AdapterPicture::Picture(*library);
+        AdapterPicture::update(*library);
         showSelectionMessage();
         state.setAllRefreshFlags();
         fillSummary();

@@ -7,6 +7,7 @@
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/RestartPrompt.h"
+#include "ui/DialogTemplate.h"
 #include "ui/ProgramState.h"
 #include "ui/WindowPlacement.h"
 #include "ui_CMainDlg.h"
@@ -23,7 +24,7 @@ CMainDlg::CMainDlg(SheetContext& context, QWidget* parent)
 {
     ui_->setupUi(this);
     setWindowTitle(QString::fromStdString(StringTable::load(ids::Title)));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
 
     general_ = new CGeneralPage(context);
     properties_ = new CAdapterPropertyPage(context);
@@ -70,8 +71,9 @@ void CMainDlg::fitOnScreen()
     const QRect available = screen()->availableGeometry();
     const QSize frame = velnet::ui::frameAllowance(this);
     const QSize room = available.size() - frame;
+    // The sheet keeps one size, as every dialog does; here the smaller one.
     if (width() > room.width() || height() > room.height())
-        resize(size().boundedTo(room).expandedTo(minimumSizeHint()));
+        setFixedSize(size().boundedTo(room).expandedTo(minimumSizeHint()));
     move(velnet::ui::keptInside(QRect(pos(), size() + frame), available).topLeft());
 }
 

@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "sheet/CGeneralPage.h"
 #include "ui/ContextHelp.h"
+#include "ui/DialogTemplate.h"
 #include "ui/ProgramState.h"
 #include "ui_CNicDetailsDlg.h"
 
@@ -21,7 +22,7 @@ CNicDetailsDlg::CNicDetailsDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CNicDetailsDlg>())
 {
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, {}, context.help);
     help_->setRowHelp(
         ui_->detailsList,

@@ -4,7 +4,7 @@
 #include "platform/Restart.h"
 #include "resources/StringTable.h"
 #include "sheet/RestartPrompt.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/PictureWindow.h"
 #include "ui/ProgramState.h"
 #include "ui_CSplashDlg.h"
@@ -58,7 +58,7 @@ void CSplashDlg::startWorker()
 {
     started_ = true;
     cardcheck::startWorker<StartupDoneEvent>(this, QThread::LowPriority, [this] {
-        return StartupWorker::run(errorText_, welcomeMode_);
+        return StartupDiscovery::run(errorText_, welcomeMode_);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "CWarningDlg.h"
 
 #include "ui/ContextHelp.h"
+#include "ui/DialogTemplate.h"
 #include "ui/PictureWindow.h"
 #include "ui_CWarningDlg.h"
 
@@ -13,7 +14,7 @@ CWarningDlg::CWarningDlg(SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CWarningDlg>())
 {
     ui_->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, {}, context.help);
 
     QIcon icon;

@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "sheet/CGeneralPage.h"
 #include "ui/ContextHelp.h"
+#include "ui/DialogTemplate.h"
 #include "ui_CWelcomeDlg.h"
 
 namespace cardcheck {
@@ -13,7 +14,7 @@ CWelcomeDlg::CWelcomeDlg(SheetContext& context, QWidget* parent)
 {
     ui_->setupUi(this);
     setWindowTitle(QString::fromStdString(StringTable::load(ids::Title)));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     // The same entries as the General page's for its combo box, button, list
     // and check box.
     help_ = new ContextHelp(this, CGeneralPage::welcomeHelpTable(), context_.help);

@@ -1,3 +1,4 @@
+#include "platform/DisplayCheck.h"
 #include "platform/OsVersion.h"
 #include "platform/QtHelpViewer.h"
 #include "platform/Restart.h"
@@ -12,6 +13,9 @@
 
 int main(int argc, char* argv[])
 {
+    const velnet::platform::DisplayCheck display(argc, argv, "cardcheck");
+    if (!display.available())
+        return 1;
     QApplication app(argc, argv);
 
     velnet::ui::QtMessagePresenter presenter;

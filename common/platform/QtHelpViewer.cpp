@@ -3,6 +3,7 @@
 #include "ui/MessageBox.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QWhatsThis>
@@ -85,7 +86,10 @@ bool QtHelpViewer::showTopic(const std::string& file, std::uint32_t id)
         window_->close();
     if (!window_)
         window_ = new HelpWindow(owner);
-    window_->showTopic(QString::fromStdString(topic->title), topicHtml(*topic, true));
+    // The window's caption is the help file's own, like "nicsetup Help"; the
+    // topic's title heads its text, so that it never repeats a dialog's caption.
+    const QString caption = QFileInfo(QString::fromStdString(file)).completeBaseName() + " Help";
+    window_->showTopic(caption, topicHtml(*topic, true));
     return true;
 }
 

@@ -245,11 +245,13 @@ std::string assemble(const RegSource& source, const Edits& edits, const Style& s
         const RegSource::Kind kind = source.chunks[i].kind;
         if (kind == RegSource::Kind::Section || kind == RegSource::Kind::DeleteSection)
             skipping = kind == RegSource::Kind::Section && edits.dropped[i];
-        if (skipping || edits.dropped[i]) {
+        if (skipping) {
             changed = true;
             continue;
         }
-        if (auto r = edits.replaced.find(i); r != edits.replaced.end()) {
+        if (edits.dropped[i]) {
+            changed = true; // new values may still follow where it stood
+        } else if (auto r = edits.replaced.find(i); r != edits.replaced.end()) {
             out += r->second;
             changed = true;
         } else {

@@ -97,6 +97,13 @@ std::int32_t CardTypeLibrary::textId(const json& value)
     return 0;
 }
 
+std::string CardTypeLibrary::text(const json& value) const
+{
+    if (value.is_number_integer())
+        return strings_.find(value.get<std::int32_t>()).value_or(std::string());
+    return value.is_string() ? value.get<std::string>() : std::string();
+}
+
 std::int32_t CardTypeLibrary::selectResult(const json& value)
 {
     if (value.is_number_integer())
@@ -115,8 +122,8 @@ std::vector<CardTypeLibrary::Item> CardTypeLibrary::buildItems(const json& list,
     for (const auto& entry : list) {
         Item item;
         item.nameId = textId(entry.value("name", json()));
-        if (entry.contains("value") && entry.at("value").is_string())
-            item.value = expand(entry.at("value").get<std::string>(), nic);
+        if (entry.contains("value"))
+            item.value = expand(text(entry.at("value")), nic);
         item.help = entry.value("help", helpBase + static_cast<std::int32_t>(items.size()));
         items.push_back(std::move(item));
     }
@@ -131,15 +138,16 @@ CardTypeLibrary::Card CardTypeLibrary::buildCard(std::size_t nicIndex)
 
     Card card;
     card.nic = nicIndex;
-    card.name = nic.value("name", std::string(product_.type));
+    card.name = nic.contains("name") ? text(nic.at("name")) : std::string(product_.type);
     card.summary = buildItems(nic.value("summary", json::array()), nic, help + 0x100);
     card.details = buildItems(nic.value("details", json::array()), nic, help + 0x200);
     for (const auto& entry : nic.value("config", json::array())) {
         ConfigItem item;
         item.nameId = textId(entry.value("name", json()));
         item.advanced = entry.value("advanced", false);
-        item.options = entry.value("options", std::vector<std::string>{});
-        item.value = entry.contains("value") ? entry.at("value").get<std::string>()
+        for (const auto& option : entry.value("options", json::array()))
+            item.options.push_back(text(option));
+        item.value = entry.contains("value") ? text(entry.at("value"))
                      : item.options.empty()  ? std::string()
                                              : item.options.front();
         item.optimal = entry.value("optimal", std::size_t{0});

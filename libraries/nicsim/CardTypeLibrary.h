@@ -115,6 +115,9 @@ private:
     std::vector<Item> buildItems(const nlohmann::json& list, const nlohmann::json& nic,
                                  std::int32_t helpBase);
     std::int32_t textId(const nlohmann::json& value);
+    // The text a scenario value stands for: itself, or the string of the id
+    // it names (none: empty).
+    std::string text(const nlohmann::json& value) const;
     std::int32_t selectResult(const nlohmann::json& value);
     std::int32_t writeText(char* buffer, std::size_t size, const std::string& text) const;
     Card* selected();

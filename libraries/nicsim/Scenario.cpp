@@ -1,5 +1,7 @@
 #include "Scenario.h"
 
+#include "ScenarioSchema.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -35,10 +37,12 @@ void parseEcho(const json& j, Scenario::Echo& echo)
     if (j.contains("peer")) {
         const auto peer = j.at("peer").get<std::string>();
         const auto colon = peer.rfind(':');
-        if (colon == std::string::npos)
+        const std::string port = colon == std::string::npos ? "" : peer.substr(colon + 1);
+        if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != port.npos ||
+            std::stoi(port) > 65535)
             throw std::runtime_error("echo.peer must be host:port");
         echo.peerHost = peer.substr(0, colon);
-        echo.peerPort = static_cast<std::uint16_t>(std::stoi(peer.substr(colon + 1)));
+        echo.peerPort = static_cast<std::uint16_t>(std::stoi(port));
     }
     echo.burst = j.value("burst", echo.burst);
     echo.intervalMs = j.value("intervalMs", echo.intervalMs);
@@ -86,6 +90,7 @@ Scenario Scenario::parse(const std::string& jsonText)
     Scenario s;
     try {
         const json j = json::parse(jsonText);
+        ScenarioSchema::check(j);
         s.computerName = j.value("computerName", hostName());
         if (j.contains("nicport")) {
             const json& n = j.at("nicport");
@@ -98,8 +103,6 @@ Scenario Scenario::parse(const std::string& jsonText)
             s.nicport.unterminated = n.value("unterminated", false);
         }
         for (const auto& nic : j.value("nics", json::array())) {
-            if (!nic.is_object() || !nic.contains("type"))
-                throw std::runtime_error("every NIC needs a type");
             s.nics.push_back(nic);
         }
         const json types = j.value("types", json::object());

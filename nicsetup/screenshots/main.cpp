@@ -78,7 +78,7 @@ bool save(QWidget& dialog, const QString& folder, const char* name)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(PROGRAM_NAME);
+    QApplication::setApplicationName(PROGRAM_NAME);
     if (argc != 2) {
         std::fprintf(stderr, "usage: nicsetup_screenshots OUTPUT_FOLDER\n");
         return 2;

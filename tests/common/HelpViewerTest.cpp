@@ -57,7 +57,8 @@ private slots:
         QVERIFY(viewer.showTopic(file_, 0x20066));
         auto* window = qobject_cast<HelpWindow*>(visibleTopLevel("velnet::platform::HelpWindow"));
         QVERIFY(window);
-        QCOMPARE(window->windowTitle(), QString("Main window"));
+        // The help file's caption, not the topic's: that is a dialog's caption.
+        QCOMPARE(window->windowTitle(), QString("prog Help"));
         auto* text = window->findChild<QTextBrowser*>("helpText");
         QVERIFY(text);
         QCOMPARE(text->toPlainText(),
@@ -65,7 +66,8 @@ private slots:
 
         QVERIFY(viewer.showTopic(file_, 0x60401));
         QCOMPARE(visibleTopLevel("velnet::platform::HelpWindow"), window);
-        QCOMPARE(window->windowTitle(), QString("Pop-up"));
+        QCOMPARE(window->findChild<QTextBrowser*>("helpText")->toPlainText(),
+                 QString("Pop-up\nWhat this control does."));
     }
 
     void windowBelongsToTheModalDialogThatAsked()

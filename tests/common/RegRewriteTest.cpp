@@ -89,6 +89,15 @@ std::vector<Change> changesOfTheHandKeptFile(const TempDir& dir)
         {"a deleted value loses every line that set it",
          [](FileRegistry& r) { zeta(r).deleteValue("name"); },
          replaced(replaced(kHandKept, "\"Name\"=\"first\"\r\n", ""), zetaEnd, "")},
+        {"a value removed and another added in its place",
+         [](FileRegistry& r) {
+             WriteGroup group(r);
+             zeta(r).deleteValue("Name");
+             zeta(r).setDword("Added", 5);
+             group.commit();
+         },
+         replaced(replaced(kHandKept, "\"Name\"=\"first\"\r\n", ""), zetaEnd,
+                  "\"Added\"=dword:00000005\r\n")},
         {"a new key goes at the end without sections for its parents",
          [](FileRegistry& r) {
              WriteGroup group(r);

@@ -92,8 +92,10 @@ void change(RegTree& tree)
             node.setValue("fuzz", {ValueType::Dword, {static_cast<std::uint8_t>(i), 0, 0, 0}});
         else if (i % 4 == 1 && !node.values().empty())
             node.setValue(node.values().front().name, {ValueType::Sz, {'c', 0}});
-        else if (i % 4 == 2 && !node.values().empty())
+        else if (i % 4 == 2 && !node.values().empty()) {
             tree.removeValue(node, std::string(node.values().back().name));
+            node.setValue("added", {ValueType::Binary, {static_cast<std::uint8_t>(i)}});
+        }
     }
     // Deeper keys first, so that no key is used after an ancestor went.
     for (std::size_t i = keys.size(); i-- > 0;) {

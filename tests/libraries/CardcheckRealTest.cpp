@@ -1,6 +1,7 @@
 // cardcheck itself on the real NIC libraries, offscreen, inside a network
 // namespace of the test's own whose one NIC is a veth end.
-#include "NetnsPair.h"
+#include "EchoPartner.h"
+#include "InsideNetns.h"
 #include "QtTestResponder.h"
 #include "RealLibraries.h"
 #include "TempDir.h"
@@ -10,13 +11,16 @@
 #include "platform/HelpFile.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CDiagnosticsPage.h"
+#include "sheet/CEchoTestDlg.h"
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/SheetState.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
+#include "ui/SheetState.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -52,7 +56,7 @@ private slots:
         store_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("registry.reg"));
         context_ = std::make_unique<SheetContext>(SheetContext{*store_, help_});
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 1);
+        QCOMPARE(StartupDiscovery::run(error, false), 1);
         sheet_ = std::make_unique<CMainDlg>(*context_);
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));
@@ -110,6 +114,39 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 10000);
         QCOMPARE(column(list, 1), QStringList({"Passed", "Passed", "Passed"}));
         QVERIFY(responder.verify());
+    }
+
+    void theEchoTestDialogEchoesWithTheOtherNamespace()
+    {
+        velnet::test::EchoPartner partner;
+        QVERIFY(partner.start(net_, CARDCHECK_ECHO_RESPONDER));
+        CEchoTestDlg dialog(CEchoTestDlg::Sender, *context_);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto button = [&](const char* name) { return dialog.findChild<QPushButton*>(name); };
+        auto* continuous = dialog.findChild<QCheckBox*>("continuous");
+        velnet::test::QtTestResponder responder;
+
+        QTest::mouseClick(continuous, Qt::LeftButton);
+        QVERIFY(continuous->isChecked());
+        QTest::mouseClick(button("start"), Qt::LeftButton);
+        QVERIFY(button("stop")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.lastReceivedCount() > 0, 15000);
+        QCOMPARE(dialog.findChild<QLabel*>("rightLabel")->text(),
+                 QString(velnet::test::EchoPartner::kName));
+        QTest::mouseClick(button("stop"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(button("start")->isEnabled(), 3000);
+        QVERIFY(button("close")->isEnabled());
+
+        // One burst: back to idle by itself.
+        QTest::mouseClick(continuous, Qt::LeftButton);
+        QTest::mouseClick(button("start"), Qt::LeftButton);
+        QVERIFY(!button("start")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(button("start")->isEnabled(), 30000);
+        QVERIFY(responder.verify());
+        QVERIFY(partner.stop() > 0);
+        dialog.close();
+        QVERIFY(!dialog.isVisible());
     }
 
     void everyHelpIdTheLibraryGivesHasATopic()

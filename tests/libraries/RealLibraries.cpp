@@ -1,6 +1,6 @@
 #include "RealLibraries.h"
 
-#include "NetnsPair.h"
+#include "ChildProcess.h"
 
 #include <cstring>
 #include <fstream>
@@ -131,7 +131,7 @@ std::string kernelAttribute(const std::string& interfaceName, const std::string&
 std::string ipLinkJson(const std::string& interfaceName)
 {
     std::string output;
-    runCommand({"ip", "-j", "link", "show", "dev", interfaceName}, &output);
+    ChildProcess::run({"ip", "-j", "link", "show", "dev", interfaceName}, &output);
     return output;
 }
 
@@ -160,6 +160,16 @@ std::optional<bool> ioctlGro(const std::string& interfaceName)
     if (!ethtoolCall(interfaceName, &value))
         return std::nullopt;
     return value.data != 0;
+}
+
+std::optional<std::pair<std::uint32_t, std::uint32_t>>
+ioctlRxChannels(const std::string& interfaceName)
+{
+    ethtool_channels channels{};
+    channels.cmd = ETHTOOL_GCHANNELS;
+    if (!ethtoolCall(interfaceName, &channels))
+        return std::nullopt;
+    return std::pair{channels.rx_count, channels.max_rx};
 }
 
 } // namespace velnet::test

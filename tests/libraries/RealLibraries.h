@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velnet::test {
@@ -53,9 +54,12 @@ private:
 // Independent readers of the kernel, for comparison.
 std::string kernelAttribute(const std::string& interfaceName, const std::string& attribute);
 std::string ipLinkJson(const std::string& interfaceName);
-// ETHTOOL_GDRVINFO, ETHTOOL_GSET and ETHTOOL_GGRO through the ioctl directly.
+// ETHTOOL_GDRVINFO, ETHTOOL_GSET, ETHTOOL_GGRO through the ioctl directly.
 std::string ioctlDriver(const std::string& interfaceName);
 std::optional<std::uint32_t> ioctlSpeed(const std::string& interfaceName);
 std::optional<bool> ioctlGro(const std::string& interfaceName);
+// ETHTOOL_GCHANNELS: the receive channels in use and their maximum.
+std::optional<std::pair<std::uint32_t, std::uint32_t>>
+ioctlRxChannels(const std::string& interfaceName);
 
 } // namespace velnet::test

@@ -1,10 +1,12 @@
 // The real NIC libraries on a veth pair between two network namespaces of
 // the test's own: every value is compared with what the kernel reports
 // through other ways (ip, sysfs, the ethtool ioctl called here).
+#include "ChildProcess.h"
+#include "EchoPartner.h"
 #include "EthSettings.h"
 #include "Ethtool.h"
+#include "InsideNetns.h"
 #include "Messages.h"
-#include "NetnsPair.h"
 #include "RealLibraries.h"
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <nlohmann/json.hpp>
@@ -120,7 +123,7 @@ TEST_F(RealNicTest, SummaryEqualsWhatTheKernelReports)
     auto detail = [&](const char* name) {
         return libraries_.valueOf("CardDetailsName", "CardDetailsValue", name).value_or("(none)");
     };
-    EXPECT_EQ(detail("IPv4 Address"), net_.addressA + "/24");
+    EXPECT_EQ(detail("IPv4 Address"), net_.addressA + "/30");
     EXPECT_EQ(detail("rx-gro"), *velnet::test::ioctlGro(net_.interfaceA) ? "On" : "Off");
     EXPECT_EQ(detail("Queues").rfind("RX ", 0), 0u) << detail("Queues");
     EXPECT_EQ(detail("PCI IDs"), "(none)"); // no PCI device behind it
@@ -153,9 +156,9 @@ TEST_F(RealNicTest, StatisticsRiseWithTrafficAndTheDriversOwnCountersFollow)
     const auto first = std::find(names.begin(), names.end(), "peer_ifindex");
     ASSERT_NE(first, names.end());
     std::string peerIfindex;
-    velnet::test::runCommand({"ip", "netns", "exec", net_.namespaceB, "cat",
-                              "/sys/class/net/" + net_.interfaceB + "/ifindex"},
-                             &peerIfindex);
+    velnet::test::ChildProcess::run({"ip", "netns", "exec", net_.namespaceB, "cat",
+                                     "/sys/class/net/" + net_.interfaceB + "/ifindex"},
+                                    &peerIfindex);
     peerIfindex.erase(peerIfindex.find_last_not_of('\n') + 1);
     EXPECT_EQ(libraries_.value("StatisticsValue", static_cast<std::int32_t>(first - names.begin())),
               peerIfindex);
@@ -180,6 +183,43 @@ TEST_F(RealNicTest, AnOffloadChangesInTheKernelAndIsPutBack)
 
     EXPECT_EQ(libraries_.change(gro, wasOn ? "On" : "Off"), "");
     EXPECT_EQ(velnet::test::ioctlGro(net_.interfaceA), wasOn);
+}
+
+TEST_F(RealNicTest, AChangeTheKernelDoesNotKeepIsPutBackAndSaysSo)
+{
+    // Without scatter-gather the kernel keeps TCP segmentation off, whatever
+    // is asked.
+    const std::int32_t sg = libraries_.setting("tx-scatter-gather");
+    const std::int32_t tso = libraries_.setting("tx-tcp-segmentation");
+    ASSERT_GE(sg, 0);
+    ASSERT_GE(tso, 0);
+    ASSERT_EQ(libraries_.configValue(tso), "On");
+    EXPECT_EQ(libraries_.change(sg, "Off"), "");
+    EXPECT_EQ(libraries_.configValue(tso), "Off");
+    EXPECT_EQ(libraries_.change(tso, "On"),
+              "The driver of " + net_.interfaceA +
+                  " did not keep the new tx-tcp-segmentation; the previous setting was put back.");
+    EXPECT_EQ(libraries_.configValue(tso), "Off");
+
+    EXPECT_EQ(libraries_.change(sg, "On"), "");
+    EXPECT_EQ(libraries_.configValue(sg), "On");
+    EXPECT_EQ(libraries_.configValue(tso), "On");
+}
+
+TEST_F(RealNicTest, ChannelsChangeInTheKernelAndArePutBack)
+{
+    const auto before = velnet::test::ioctlRxChannels(net_.interfaceA);
+    ASSERT_TRUE(before);
+    ASSERT_GE(before->second, 2u) << "veth offers a receive channel per CPU";
+    const std::int32_t channels = libraries_.setting("Receive Channels");
+    ASSERT_GE(channels, 0);
+    EXPECT_EQ(libraries_.options(channels).size(), std::min<std::size_t>(before->second, 64));
+    EXPECT_EQ(libraries_.configValue(channels), std::to_string(before->first));
+
+    EXPECT_EQ(libraries_.change(channels, "2"), "");
+    EXPECT_EQ(velnet::test::ioctlRxChannels(net_.interfaceA)->first, 2u);
+    EXPECT_EQ(libraries_.change(channels, std::to_string(before->first)), "");
+    EXPECT_EQ(velnet::test::ioctlRxChannels(net_.interfaceA)->first, before->first);
 }
 
 TEST_F(RealNicTest, AdvancedSettingsAreMarkedAndTheMtuIsAppliedAndReadBack)
@@ -285,11 +325,12 @@ TEST_F(RealNicTest, SelfTestsCheckDriverLinkAndCounters)
     EXPECT_EQ(libraries_.string(runTest(3)), "There is no such test for this NIC.");
 
     // The other end switched off: no carrier here.
-    ASSERT_EQ(velnet::test::runCommand(
+    ASSERT_EQ(velnet::test::ChildProcess::run(
                   {"ip", "-n", net_.namespaceB, "link", "set", net_.interfaceB, "down"}),
               0);
     const std::int32_t failure = runTest(1);
-    velnet::test::runCommand({"ip", "-n", net_.namespaceB, "link", "set", net_.interfaceB, "up"});
+    velnet::test::ChildProcess::run(
+        {"ip", "-n", net_.namespaceB, "link", "set", net_.interfaceB, "up"});
     EXPECT_EQ(libraries_.string(failure),
               "The link of " + net_.interfaceA +
                   " is down: there is no carrier (no cable, or the other end is off).");
@@ -325,6 +366,53 @@ TEST_F(RealNicTest, TheDriverIsNeverTakenOffLineAndThePictureIsAPng)
     // The NIC selected before stays selected.
     EXPECT_EQ(libraries_.valueOf("CardSummaryName", "CardSummaryValue", "Interface"),
               net_.interfaceA);
+}
+
+TEST_F(RealNicTest, EchoesWithAnotherComputerThroughTheLibrary)
+{
+    velnet::test::EchoPartner partner;
+    ASSERT_TRUE(partner.start(net_, CARDCHECK_ECHO_RESPONDER));
+    ASSERT_EQ(libraries_.card<ClearStatsFn>("ClearStats")(), 0);
+    const auto echoTest = libraries_.card<EchoTestFn>("EchoTest");
+    const auto received = libraries_.card<EchoCountFn>("NumberEchosReceived");
+    const auto sent = libraries_.card<EchoCountFn>("NumberEchosSent");
+    const auto state = libraries_.card<EchoStateFn>("EchoState");
+
+    // Continuous: runs until Stop, which ends it at once.
+    auto run = std::async(std::launch::async, [&] { return echoTest(VELNET_ECHO_SEND, 1); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (received() < 20 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(state(), VELNET_ECHO_SEND);
+    char name[VELNET_ECHO_NAME_SIZE] = {};
+    libraries_.card<EchoNameFn>("LastEchoResponder")(name);
+    EXPECT_STREQ(name, velnet::test::EchoPartner::kName);
+    ASSERT_EQ(echoTest(VELNET_ECHO_STOP, 0), 0);
+    ASSERT_EQ(run.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    EXPECT_EQ(run.get(), 0);
+    EXPECT_EQ(state(), VELNET_ECHO_IDLE);
+    EXPECT_GE(received(), 20u);
+    EXPECT_GE(sent(), received());
+
+    // The statistics rows carry the same figures, and sane round-trip times.
+    EXPECT_EQ(statistic("Echoes Received"), received());
+    EXPECT_EQ(statistic("Echoes Sent"), sent());
+    const std::uint64_t minimum = statistic("Echo RTT Minimum (us)");
+    const std::uint64_t average = statistic("Echo RTT Average (us)");
+    const std::uint64_t maximum = statistic("Echo RTT Maximum (us)");
+    EXPECT_GT(minimum, 0u);
+    EXPECT_LE(minimum, average);
+    EXPECT_LE(average, maximum);
+    EXPECT_LT(maximum, 1000000u);
+
+    // One burst without Continuous ends by itself.
+    const std::uint32_t before = received();
+    auto burst = std::async(std::launch::async, [&] { return echoTest(VELNET_ECHO_SEND, 0); });
+    ASSERT_EQ(burst.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_EQ(burst.get(), 0);
+    EXPECT_GT(received(), before);
+
+    EXPECT_GT(partner.stop(), 20);
 }
 
 } // namespace

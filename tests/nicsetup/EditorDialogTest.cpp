@@ -1,6 +1,8 @@
+#include "AboutDlg.h"
 #include "Alert.h"
 #include "AlertBits.h"
 #include "DialogDriver.h"
+#include "DialogTemplateCheck.h"
 #include "FTOLCONS.h"
 #include "QtTestResponder.h"
 #include "Tables.h"
@@ -88,6 +90,7 @@ private slots:
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QCOMPARE(editor.windowTitle(), QString("Autocure Driver (ACD) Configuration"));
+        QCOMPARE(velnet::test::dialogTemplateFault(&editor), QString());
         QCOMPARE(editor.findChild<QLabel*>("ftolname")->text(), QString("Sampling Window"));
         QCOMPARE(editor.findChild<QLineEdit*>("ftolval")->text(), QString("1000"));
         QCOMPARE(QApplication::focusWidget(), editor.findChild<QPushButton*>("ok"));
@@ -213,6 +216,8 @@ private slots:
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         auto* combo = editor.findChild<QComboBox*>("choice");
+        QCOMPARE(editor.windowTitle(), QString("Autocure Driver (ACD) Configuration"));
+        QCOMPARE(velnet::test::dialogTemplateFault(&editor), QString());
         QCOMPARE(editor.findChild<QLabel*>("choiceLabel")->text(), QString("Self Check Level"));
         QStringList items;
         for (int i = 0; i < combo->count(); ++i)
@@ -270,6 +275,7 @@ private slots:
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QCOMPARE(editor.windowTitle(), QString("ACD  Configuration"));
+        QCOMPARE(velnet::test::dialogTemplateFault(&editor), QString());
         auto* list = editor.findChild<QTreeWidget*>("vallist");
         QCOMPARE(list->headerItem()->text(0), QString("Name"));
         QCOMPARE(list->headerItem()->text(1), QString("Value"));
@@ -318,6 +324,47 @@ private slots:
         QTest::keyClick(&editor, Qt::Key_Escape);
         QVERIFY(!editor.isVisible());
         QCOMPARE(card().AlertType, 1u);
+    }
+
+    void alertEditorRowsToggleWithSpaceOnceTabbedInto()
+    {
+        card().AlertType = 0;
+        Alert editor(kAdapter, "Alert Type", 4);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        auto* list = editor.findChild<QTreeWidget*>("vallist");
+        QCOMPARE(QApplication::focusWidget(), editor.findChild<QPushButton*>("ok"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), list);
+        // Where the focus is shows: the first row is current and selected.
+        QCOMPARE(list->currentIndex().row(), 0);
+        QCOMPARE(selectedRow(list), 0);
+
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(card().AlertType, 1u);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(card().AlertType, 5u);
+        QCOMPARE(rowTexts(list),
+                 (QStringList{"Information=Enabled", "Warning=Disabled", "Error=Enabled"}));
+        QCOMPARE(selectedRow(list), 2);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(card().AlertType, 1u);
+        QCOMPARE(list->currentIndex().row(), 2);
+        // Enter still closes the editor.
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(card().AlertType, 1u);
+    }
+
+    void aboutBoxIsADialogTemplate()
+    {
+        CAboutDlg about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowActive(&about));
+        QCOMPARE(about.windowTitle(), QString("Corvane Fast Velnet Server NIC Driver"));
+        QCOMPARE(velnet::test::dialogTemplateFault(&about), QString());
     }
 };
 

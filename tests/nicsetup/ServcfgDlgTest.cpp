@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "ConfigLoader.h"
 #include "DialogDriver.h"
+#include "DialogTemplateCheck.h"
 #include "HiveTestSupport.h"
 #include "Images.h"
 #include "QtTestResponder.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QtTest>
@@ -247,6 +249,7 @@ private slots:
         auto dlg = openDialog(fixtureText("dialog.reg"));
         QVERIFY(dlg);
         QCOMPARE(dlg->windowTitle(), QString("Autocure Driver (ACD) Configuration"));
+        QCOMPARE(velnet::test::dialogTemplateFault(dlg.get()), QString());
         QCOMPARE(dlg->findChild<QLabel*>("nicsLabel")->text(), QString("NICs Detected:"));
         QCOMPARE(dlg->findChild<QLabel*>("hint")->text(),
                  QString("Double-click a parameter to change its value."));
@@ -426,6 +429,51 @@ private slots:
         QVERIFY(storeUnchanged());
     }
 
+    void keysOpenTheEditorOfTheSelectedRow_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("F2") << int(Qt::Key_F2);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
+
+    void keysOpenTheEditorOfTheSelectedRow()
+    {
+        QFETCH(int, key);
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        QTreeWidget* ftols = list(dlg.get());
+        // Tabbed into, the list shows its focus on the selected row.
+        button(dlg.get(), "help")->setFocus();
+        QTest::keyClick(button(dlg.get(), "help"), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), ftols);
+        QCOMPARE(ftols->currentIndex().row(), 0);
+        QCOMPARE(selectedRow(ftols), 0);
+
+        QStringList opened;
+        onModal("ftolconsx", [&](QDialog* editor) {
+            opened << editor->objectName();
+            QTest::keyClick(editor, Qt::Key_Escape);
+        });
+        QTest::keyClick(ftols, Qt::Key(key));
+        QTRY_COMPARE(opened, QStringList{"ftolconsx"});
+
+        QTest::keyClick(ftols, Qt::Key_Down);
+        QCOMPARE(selectedRow(ftols), 1);
+        onModal("FTOLCONS", [&](QDialog* editor) {
+            opened << editor->objectName();
+            typeAndConfirm(editor, "77");
+        });
+        QTest::keyClick(ftols, Qt::Key(key));
+        QTRY_COMPARE(opened, (QStringList{"ftolconsx", "FTOLCONS"}));
+        QCOMPARE(rowTexts(ftols)[1], QString("Sampling Window=77"));
+        QCOMPARE(selectedRow(ftols), 1);
+        QCOMPARE(ftols->currentIndex().row(), 1);
+        QCOMPARE(dlg->focusWidget(), ftols);
+        QVERIFY(dlg->isModified());
+        QVERIFY(dlg->isVisible());
+        dlg->close();
+    }
+
     void aboutIsInTheContextMenu_data()
     {
         QTest::addColumn<QString>("how");
@@ -520,9 +568,19 @@ private slots:
 
     void withoutNicsEverythingIsEmptyAndOkCloses()
     {
+        auto withNics = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(withNics);
+        const QSize size = withNics->size();
+        withNics->close();
+        withNics.reset();
+
         auto dlg =
             openDialog(HiveBuilder().key("SYSTEM\\CurrentControlSet\\Services\\vxsrvnt").str());
         QVERIFY(dlg);
+        // Its one size does not depend on what the store holds.
+        QCOMPARE(velnet::test::dialogTemplateFault(dlg.get()), QString());
+        QCOMPARE(dlg->size(), size);
+        QVERIFY(!list(dlg.get())->horizontalScrollBar()->isVisible());
         QCOMPARE(combo(dlg.get())->count(), 0);
         QCOMPARE(list(dlg.get())->topLevelItemCount(), 0);
         QtTestResponder responder;

@@ -1,7 +1,7 @@
-#include "RunInChild.h"
 #include "LockHolder.h"
 #include "RegCommand.h"
 #include "RegistryTestUtil.h"
+#include "RunInChild.h"
 #include "TempDir.h"
 
 #include <chrono>

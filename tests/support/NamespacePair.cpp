@@ -100,8 +100,10 @@ void NamespacePair::create()
     // Both ends are born inside their namespaces: the machine's own never sees them.
     ip({"link", "add", a_.interface, "netns", a_.netns, "type", "veth", "peer", "name",
         b_.interface, "netns", b_.netns});
-    ip({"-n", a_.netns, "address", "add", "10.231.15.1/30", "dev", a_.interface});
-    ip({"-n", b_.netns, "address", "add", "10.231.15.2/30", "dev", b_.interface});
+    a_.ipv4 = "10.231.15.1";
+    b_.ipv4 = "10.231.15.2";
+    ip({"-n", a_.netns, "address", "add", a_.ipv4 + "/30", "dev", a_.interface});
+    ip({"-n", b_.netns, "address", "add", b_.ipv4 + "/30", "dev", b_.interface});
     for (const Side* side : {&a_, &b_}) {
         ip({"-n", side->netns, "link", "set", "lo", "up"});
         ip({"-n", side->netns, "link", "set", side->interface, "up"});

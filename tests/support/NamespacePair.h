@@ -18,6 +18,7 @@ public:
         std::string netns;
         std::string interface;
         std::string address; // the end's MAC address, as ip prints it
+        std::string ipv4;    // the end's IPv4 address, in a /30 of the pair's own
     };
 
     // Why namespaces cannot be made here (no privilege, no `ip`), or nothing.

@@ -7,7 +7,7 @@
 #include "registry/FileRegistry.h"
 #include "report/SelectedNic.h"
 #include "report/SystemInfo.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/ProgramState.h"
 #include "ui/ReportAnswers.h"
 
@@ -146,7 +146,7 @@ TEST(ReportWriter, GoldenReport)
     // The NIC of a scenario, found and selected as at start-up.
     ::setenv("NICPORT_SCENARIO", velnet::test::fixturePath("report/report-nic.json").c_str(), 1);
     std::string error;
-    ASSERT_EQ(cardcheck::StartupWorker::run(error, false), 1) << error;
+    ASSERT_EQ(cardcheck::StartupDiscovery::run(error, false), 1) << error;
     ReportWriter::Sources sources;
     sources.date = fixedDate();
     cardcheck::describeSelectedNic(sources);

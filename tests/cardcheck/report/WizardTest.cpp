@@ -1,3 +1,4 @@
+#include "ModalDriver.h"
 #include "QtTestResponder.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
@@ -17,7 +18,7 @@
 #include "sheet/CCardcheckApp.h"
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/ControlId.h"
 #include "ui/PictureWindow.h"
 #include "ui/ReportAnswers.h"
@@ -43,29 +44,12 @@
 
 using namespace cardcheck;
 using velnet::test::TempDir;
+using velnet::test::whenShown;
 
 namespace {
 
 const char* const kFieldEmpty =
     "Error field cannot be empty.  Enter a \"?\" if data is not available.";
-
-// Runs `action` once a visible modal dialog of type T is the active modal
-// widget. It must be set up before the click that opens the dialog, since
-// that click only returns when the dialog has closed.
-template <typename T> void whenShown(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(dialog);
-    });
-    timer->start();
-}
 
 template <typename T> T* child(QWidget* dialog, const char* name)
 {
@@ -650,7 +634,7 @@ void WizardTest::inTheSheetTheReportDescribesTheSelectedNic()
     velnet::platform::FakeProcessLauncher launcher;
     ::setenv("NICPORT_SCENARIO", velnet::test::fixturePath("report/report-nic.json").c_str(), 1);
     std::string error;
-    QCOMPARE(StartupWorker::run(error, false), 1);
+    QCOMPARE(StartupDiscovery::run(error, false), 1);
     const QString path = QString::fromStdString(dir_->file("sheet-report.txt"));
     {
         CMainDlg sheet(*context_);

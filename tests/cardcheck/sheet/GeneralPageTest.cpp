@@ -1,6 +1,6 @@
 #include "ModalDriver.h"
 #include "QtTestResponder.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
@@ -11,7 +11,7 @@
 #include "sheet/CGeneralPage.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/CNicDetailsDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "sheet/TraySetting.h"
 #include "ui/ContextHelp.h"
 #include "ui/HelpKeyWatcher.h"
@@ -94,7 +94,7 @@ private slots:
     {
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 2);
+        QCOMPARE(StartupDiscovery::run(error, false), 2);
         velnet::test::QtTestResponder r;
         CMainDlg sheet(*context_);
         sheet.show();
@@ -137,7 +137,7 @@ private slots:
     {
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        StartupWorker::run(error, false);
+        StartupDiscovery::run(error, false);
         velnet::test::QtTestResponder r;
         CMainDlg sheet(*context_);
         sheet.show();
@@ -153,7 +153,7 @@ private slots:
     {
         test::SimulatedNics nics("second-not-selectable.json");
         std::string error;
-        StartupWorker::run(error, false);
+        StartupDiscovery::run(error, false);
         velnet::test::QtTestResponder r;
         CMainDlg sheet(*context_);
         sheet.show();
@@ -177,7 +177,7 @@ private slots:
     {
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        StartupWorker::run(error, false);
+        StartupDiscovery::run(error, false);
         velnet::test::QtTestResponder r;
         CMainDlg sheet(*context_);
         sheet.show();
@@ -196,7 +196,7 @@ private slots:
             dir_->file("registry.reg"),
             velnet::test::readFile(velnet::test::fixturePath("cardcheck/sheet/servers.reg")));
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 2);
+        QCOMPARE(StartupDiscovery::run(error, false), 2);
         velnet::test::QtTestResponder r;
         CMainDlg sheet(*context_);
         sheet.show();
@@ -219,7 +219,7 @@ private slots:
     {
         test::SimulatedNics nics;
         std::string error;
-        StartupWorker::run(error, false);
+        StartupDiscovery::run(error, false);
         TraySetting(*store_).write(true);
         velnet::platform::FakeProcessLauncher launcher;
         velnet::test::QtTestResponder r;
@@ -248,7 +248,7 @@ private slots:
     {
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        StartupWorker::run(error, false);
+        StartupDiscovery::run(error, false);
         velnet::test::QtTestResponder r;
         CMainDlg sheet(*context_);
         sheet.resize(640, 480);
@@ -280,7 +280,7 @@ private slots:
     {
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        StartupWorker::run(error, false);
+        StartupDiscovery::run(error, false);
         velnet::test::QtTestResponder r;
         HelpKeyWatcher helpKey;
         CMainDlg sheet(*context_);
@@ -310,12 +310,12 @@ private slots:
     {
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        StartupWorker::run(error, false);
+        StartupDiscovery::run(error, false);
         velnet::test::QtTestResponder r;
         CMainDlg sheet(*context_);
         sheet.show();
         bool checked = false;
-        test::ModalDriver driver(10000);
+        velnet::test::ModalDriver driver(10000);
         driver.when<CNicDetailsDlg>([&](CNicDetailsDlg* details) {
             auto* list = child<QTreeWidget>(details, "detailsList");
             QCOMPARE(list->headerItem()->text(0), QStringLiteral("Name"));

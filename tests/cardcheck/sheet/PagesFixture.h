@@ -5,20 +5,17 @@
 // scenario of the test's own (discovery and the first selection, as start-up
 // does), the program-wide flags in their start-up state, a registry file of
 // the test's own and a help viewer that records instead of showing.
-#include "TempDir.h"
+#include "SimulatedNics.h"
 #include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
 #include "registry/FileRegistry.h"
 #include "ui/ProgramState.h"
 #include "ui/SheetContext.h"
 
-#include <QByteArray>
 #include <QPoint>
 #include <QWhatsThis>
 #include <QWidget>
-#include <QtGlobal>
 #include <QtTest/QTest>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,12 +25,9 @@ class PagesFixture
 {
 public:
     explicit PagesFixture(const std::string& scenarioJson, bool advancedMode = false)
-        : registry_(dir_.file("registry.reg")), context_{registry_, help_}
+        : nics_(SimulatedNics::Text{scenarioJson}),
+          registry_(nics_.folder() + "/registry.reg"), context_{registry_, help_}
     {
-        velnet::test::writeFile(dir_.file("scenario.json"), scenarioJson);
-        qputenv("NICPORT_SCENARIO", QByteArray::fromStdString(dir_.file("scenario.json")));
-        qputenv("NICPORT_TRACE", QByteArray::fromStdString(dir_.file("trace.txt")));
-        ProgramState::current().reset();
         sheetState().advancedMode = advancedMode ? 1 : 0;
         Discovery discovery;
         if (discovery.Discover(error_) > 0) {
@@ -41,16 +35,6 @@ public:
             selected_ = library.select(0, sheetState().selectionMessage) == 1;
         }
         sheetState().setAllRefreshFlags();
-    }
-
-    ~PagesFixture()
-    {
-        if (AdapterLibrary* library = theAdapterLibrary()) {
-            library->putDriversBack();
-            destroyAdapterLibrary();
-        }
-        qunsetenv("NICPORT_SCENARIO");
-        qunsetenv("NICPORT_TRACE");
     }
 
     PagesFixture(const PagesFixture&) = delete;
@@ -62,29 +46,14 @@ public:
 
     SheetContext& context() { return context_; }
     velnet::platform::FakeHelpViewer& help() { return help_; }
-    const std::string& folder() const { return dir_.path(); }
 
     // The calls the libraries recorded, one per line ("VX410CFG RunTest 1").
-    std::vector<std::string> trace() const
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(velnet::test::readFile(dir_.file("trace.txt")));
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> trace() const { return nics_.trace(); }
     // How many recorded calls end with `call` ("RunTest 1").
-    int traced(const std::string& call) const
-    {
-        int count = 0;
-        for (const std::string& line : trace())
-            count += line.size() >= call.size() &&
-                     line.compare(line.size() - call.size(), call.size(), call) == 0;
-        return count;
-    }
+    int traced(const std::string& call) const { return nics_.traced(call); }
 
 private:
-    velnet::test::TempDir dir_;
+    SimulatedNics nics_;
     velnet::registry::FileRegistry registry_;
     velnet::platform::FakeHelpViewer help_;
     SheetContext context_;

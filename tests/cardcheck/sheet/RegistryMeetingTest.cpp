@@ -4,12 +4,12 @@
 #include "ConfigLoader.h"
 #include "GTestResponder.h"
 #include "ParameterRows.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "Tables.h"
 #include "TempDir.h"
 #include "registry/FileRegistry.h"
 #include "sheet/BaseAddressSync.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/ProgramState.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ TEST(RegistryMeetingTest, NicsetupShowsTheAddressesCardcheckStored)
         cardcheck::test::SimulatedNics nics("two-servers.json");
         velnet::registry::FileRegistry store(path);
         std::string error;
-        ASSERT_EQ(cardcheck::StartupWorker::run(error, false), 2);
+        ASSERT_EQ(cardcheck::StartupDiscovery::run(error, false), 2);
         velnet::test::GTestResponder quiet;
         cardcheck::BaseAddressSync(*cardcheck::theAdapterLibrary(), store).run();
     }

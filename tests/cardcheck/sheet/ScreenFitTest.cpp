@@ -1,10 +1,10 @@
 #include "QtTestResponder.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "TempDir.h"
 #include "platform/FakeHelpViewer.h"
 #include "registry/FileRegistry.h"
 #include "sheet/CMainDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -28,7 +28,7 @@ private slots:
 
         test::SimulatedNics nics("two-servers.json");
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 2);
+        QCOMPARE(StartupDiscovery::run(error, false), 2);
         velnet::test::QtTestResponder responder;
         velnet::registry::FileRegistry store(dir_.file("registry.reg"));
         velnet::platform::FakeHelpViewer help;

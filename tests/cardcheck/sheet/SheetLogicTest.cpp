@@ -1,5 +1,5 @@
 #include "GTestResponder.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
 #include "platform/OsVersion.h"
@@ -7,8 +7,8 @@
 #include "resources/StringTable.h"
 #include "sheet/BaseAddressSync.h"
 #include "sheet/RestartPrompt.h"
+#include "sheet/StartupDiscovery.h"
 #include "sheet/StartupSwitches.h"
-#include "sheet/StartupWorker.h"
 #include "sheet/TraySetting.h"
 #include "ui/ProgramState.h"
 
@@ -175,12 +175,12 @@ TEST(RestartPromptTest, DisabledDriversAtStartUp)
     }
 }
 
-TEST(StartupWorkerTest, SkipsANicThatCannotBeSelected)
+TEST(StartupDiscoveryTest, SkipsANicThatCannotBeSelected)
 {
     test::SimulatedNics nics("first-not-selectable.json");
     GTestResponder r; // the worker shows nothing
     std::string error;
-    EXPECT_EQ(StartupWorker::run(error, false), 2);
+    EXPECT_EQ(StartupDiscovery::run(error, false), 2);
     ASSERT_NE(theAdapterLibrary(), nullptr);
     EXPECT_EQ(theAdapterLibrary()->selectedIndex(), 1);
     EXPECT_EQ(sheetState().selectionMessage, "The NIC is ready for diagnostics.");
@@ -189,22 +189,22 @@ TEST(StartupWorkerTest, SkipsANicThatCannotBeSelected)
               (std::vector<std::string>{"VX410CFG SelectCard 0 0", "VX410CFG SelectCard 1 0"}));
 }
 
-TEST(StartupWorkerTest, NoSelectableNicGivesZeroAndTheLastFailure)
+TEST(StartupDiscoveryTest, NoSelectableNicGivesZeroAndTheLastFailure)
 {
     test::SimulatedNics nics("none-selectable.json");
     std::string error;
-    EXPECT_EQ(StartupWorker::run(error, true), 0);
+    EXPECT_EQ(StartupDiscovery::run(error, true), 0);
     EXPECT_EQ(error, "The second NIC does not answer.");
     EXPECT_EQ(bindingState().restartNeeded, 1); // the first driver went off line for good
     EXPECT_EQ(nics.calls("VX410CFG SelectCard"),
               (std::vector<std::string>{"VX410CFG SelectCard 0 1", "VX410CFG SelectCard 1 1"}));
 }
 
-TEST(StartupWorkerTest, DiscoveryFailureLeavesNoAdapterLibrary)
+TEST(StartupDiscoveryTest, DiscoveryFailureLeavesNoAdapterLibrary)
 {
     test::SimulatedNics nics("no-such-scenario.json");
     std::string error;
-    EXPECT_EQ(StartupWorker::run(error, false), 0);
+    EXPECT_EQ(StartupDiscovery::run(error, false), 0);
     EXPECT_EQ(theAdapterLibrary(), nullptr);
     EXPECT_EQ(error, StringTable::format(104, {"NICPORT.DLL"}));
 }
@@ -230,7 +230,7 @@ TEST(BaseAddressSyncTest, TwoServerNicsGoToAdapterSeqOneAndTwo)
     StoreCopy copy("servers.reg");
     FileRegistry store(copy.path());
     std::string error;
-    ASSERT_EQ(StartupWorker::run(error, false), 2);
+    ASSERT_EQ(StartupDiscovery::run(error, false), 2);
     GTestResponder r; // every key has its AdapterSeq: no message
     EXPECT_EQ(BaseAddressSync(*theAdapterLibrary(), store).run(), 3);
 
@@ -257,7 +257,7 @@ TEST(BaseAddressSyncTest, DesktopNicsWriteNothing)
     {
         FileRegistry store(copy.path());
         std::string error;
-        ASSERT_EQ(StartupWorker::run(error, false), 2);
+        ASSERT_EQ(StartupDiscovery::run(error, false), 2);
         GTestResponder r;
         EXPECT_EQ(BaseAddressSync(*theAdapterLibrary(), store).run(), 0);
         EXPECT_EQ(store.rewriteCount(), 0);
@@ -272,7 +272,7 @@ TEST(BaseAddressSyncTest, KeyWithoutAdapterSeqIsReportedOncePerServerNic)
     StoreCopy copy("servers-no-sequence.reg");
     FileRegistry store(copy.path());
     std::string error;
-    ASSERT_EQ(StartupWorker::run(error, false), 2);
+    ASSERT_EQ(StartupDiscovery::run(error, false), 2);
     GTestResponder r;
     r.expect("R E G I S T R Y  C O R R U P T E D").expect("R E G I S T R Y  C O R R U P T E D");
     EXPECT_EQ(BaseAddressSync(*theAdapterLibrary(), store).run(), 3);

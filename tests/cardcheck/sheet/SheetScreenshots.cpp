@@ -8,7 +8,7 @@
 #include "registry/FileRegistry.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/CWarningDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 #include "ui/ScriptedResponder.h"
 
 #include <QApplication>
@@ -33,7 +33,7 @@ int main(int argc, char* argv[])
     velnet::platform::FakeHelpViewer help;
     cardcheck::SheetContext context{registry, help};
     std::string error;
-    if (cardcheck::StartupWorker::run(error, false) <= 0) {
+    if (cardcheck::StartupDiscovery::run(error, false) <= 0) {
         std::fprintf(stderr, "no NIC: %s\n", error.c_str());
         return 1;
     }

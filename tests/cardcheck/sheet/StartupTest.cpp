@@ -1,6 +1,6 @@
 #include "ModalDriver.h"
 #include "QtTestResponder.h"
-#include "SheetTestSupport.h"
+#include "SimulatedNics.h"
 #include "TempDir.h"
 #include "adapter/AdapterLibrary.h"
 #include "platform/FakeHelpViewer.h"
@@ -12,7 +12,7 @@
 #include "sheet/CMainDlg.h"
 #include "sheet/CWarningDlg.h"
 #include "sheet/CWelcomeDlg.h"
-#include "sheet/StartupWorker.h"
+#include "sheet/StartupDiscovery.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -70,7 +70,7 @@ private slots:
         test::SimulatedNics nics;
         velnet::platform::FakeRestart restart;
         std::string error;
-        QCOMPARE(StartupWorker::run(error, false), 2);
+        QCOMPARE(StartupDiscovery::run(error, false), 2);
         sheetState().rebootAtExit = 1;
         {
             velnet::test::QtTestResponder r;
@@ -97,7 +97,7 @@ private slots:
         test::SimulatedNics nics;
         velnet::test::QtTestResponder r;
         velnet::platform::FakeRestart restart;
-        test::ModalDriver driver;
+        velnet::test::ModalDriver driver;
         int advancedSeen = -1;
         driver.when<CWelcomeDlg>([](CWelcomeDlg* welcome) {
             QCOMPARE(welcome->windowTitle(), QStringLiteral("Corvane NIC Diagnostics  v1.0"));
@@ -155,7 +155,7 @@ private slots:
     {
         test::SimulatedNics nics;
         velnet::test::QtTestResponder r;
-        test::ModalDriver driver;
+        velnet::test::ModalDriver driver;
         driver.when<CWelcomeDlg>([](CWelcomeDlg* welcome) {
             QTest::mouseClick(button(welcome, "releaseNotesButton"), Qt::LeftButton);
             QVERIFY(welcome->isVisible()); // the dialog stays open
@@ -174,7 +174,7 @@ private slots:
     {
         test::SimulatedNics nics;
         velnet::test::QtTestResponder r;
-        test::ModalDriver driver;
+        velnet::test::ModalDriver driver;
         driver.when<CWarningDlg>([](CWarningDlg* warning) {
             QCOMPARE(warning->windowTitle(), QStringLiteral("Corvane NIC Diagnostics"));
             QTest::keyClick(warning, Qt::Key_Return); // "OK" is the default
@@ -193,7 +193,7 @@ private slots:
     {
         test::SimulatedNics nics;
         velnet::test::QtTestResponder r;
-        test::ModalDriver driver;
+        velnet::test::ModalDriver driver;
         driver.when<CWarningDlg>(
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Escape); });
         CCardcheckApp program(*context_);
@@ -207,7 +207,7 @@ private slots:
     {
         test::SimulatedNics nics("first-not-selectable.json");
         velnet::test::QtTestResponder r; // no message at all
-        test::ModalDriver driver;
+        velnet::test::ModalDriver driver;
         int comboRow = -1;
         QString message;
         driver.when<CWarningDlg>(
@@ -241,7 +241,7 @@ private slots:
         r.expect(StringTable::load(148), restartNow ? Answer::Yes : Answer::No);
         if (!restartNow)
             r.expect(StringTable::load(220));
-        test::ModalDriver driver;
+        velnet::test::ModalDriver driver;
         driver.when<CWarningDlg>(
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
         CCardcheckApp program(*context_);
@@ -268,7 +268,7 @@ private slots:
         test::SimulatedNics nics;
         velnet::platform::FakeRestart restart;
         velnet::test::QtTestResponder r;
-        test::ModalDriver driver;
+        velnet::test::ModalDriver driver;
         int rebootsWhileOpen = -1;
         driver.when<CWarningDlg>(
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
@@ -293,7 +293,7 @@ private slots:
     {
         test::SimulatedNics nics;
         velnet::test::QtTestResponder r;
-        test::ModalDriver driver(60000);
+        velnet::test::ModalDriver driver(60000);
         CCardcheckApp program(*context_);
         QSignalSpy handled(&program, &CCardcheckApp::raiseRequestHandled);
         int secondExit = -1;

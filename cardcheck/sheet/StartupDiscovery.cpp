@@ -1,4 +1,4 @@
-#include "StartupWorker.h"
+#include "StartupDiscovery.h"
 
 #include "adapter/AdapterLibrary.h"
 #include "adapter/Discovery.h"
@@ -6,7 +6,7 @@
 
 namespace cardcheck {
 
-std::int32_t StartupWorker::run(std::string& errorText, bool welcomeMode)
+std::int32_t StartupDiscovery::run(std::string& errorText, bool welcomeMode)
 {
     Discovery discovery;
     std::int32_t n = discovery.Discover(errorText);

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-namespace cardcheck::test {
+namespace velnet::test {
 
 // Answers modal dialogs as they come up: for each dialog class a test names,
 // the action runs once the dialog is the active modal widget. A dialog that
@@ -85,4 +85,24 @@ private:
     bool timedOut_ = false;
 };
 
-} // namespace cardcheck::test
+// Runs `action` once, when a visible modal dialog of class Dialog is the
+// active modal widget: the one-dialog form of ModalDriver, for a chain of
+// dialogs where each answer opens the next. It must be set up before the
+// click that opens the dialog, since that click returns only when the dialog
+// has closed.
+template <class Dialog> void whenShown(std::function<void(Dialog*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action(dialog);
+    });
+    timer->start();
+}
+
+} // namespace velnet::test

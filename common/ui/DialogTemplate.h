@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+namespace velnet::ui {
+
+// What a dialog template makes of a dialog: a caption bar with the system
+// menu and the close box (and, where asked, the context-help button), but no
+// minimise or maximise box, and one size, the one the dialog first shows
+// with, whatever its lists hold later.
+class DialogTemplate : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Caption
+    {
+        Plain,
+        WithContextHelp,
+    };
+
+    static void apply(QWidget* dialog, Caption caption = Caption::Plain);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit DialogTemplate(QWidget* dialog);
+};
+
+} // namespace velnet::ui

@@ -48,8 +48,6 @@ class CardcheckRealTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(SheetImages); }
-
     void init()
     {
         bindingState() = BindingState{};

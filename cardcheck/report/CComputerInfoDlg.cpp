@@ -4,12 +4,17 @@
 #include "ui/ReportAnswers.h"
 #include "ui_CComputerInfoDlg.h"
 
+#include <QComboBox>
+
 namespace velnet::cardcheck {
 
 CComputerInfoDlg::CComputerInfoDlg(SheetContext& context, CWizardPage* previous, QWidget* parent)
     : CWizardPage(context, previous, parent), ui_(std::make_unique<Ui::CComputerInfoDlg>())
 {
     ui_->setupUi(this);
+    // The answer is what the user typed, not the list entry it begins.
+    for (QComboBox* typed : {ui_->networkOperatingSystem, ui_->processorSpeed})
+        typed->setCompleter(nullptr);
     setFields({{ReportAnswers::PcOperatingSystem, ui_->pcOperatingSystem},
                {ReportAnswers::Usage, ui_->usage},
                {ReportAnswers::CpuType, ui_->cpuType},

@@ -8,9 +8,6 @@
 #include "ui/ReportAnswers.h"
 #include "ui_CReportIntroDlg.h"
 
-#include <QApplication>
-#include <QFile>
-
 namespace velnet::cardcheck {
 
 namespace {
@@ -31,12 +28,7 @@ CReportIntroDlg::~CReportIntroDlg() = default;
 
 void CReportIntroDlg::attachBugPicture(QWidget* page)
 {
-    const QString base = QStringLiteral(":/cardcheck/report/images/bug137");
-    const bool hiDpi = qApp && qApp->devicePixelRatio() > 1.0;
-    QImage bitmap(base + (hiDpi ? QStringLiteral("@2x.png") : QStringLiteral(".png")));
-    if (hiDpi)
-        bitmap.setDevicePixelRatio(2.0);
-    if (PictureWindow* picture = PictureWindow::fromImage(bitmap))
+    if (PictureWindow* picture = PictureWindow::fromId(PictureWindow::Bug))
         picture->attach(page, kBugPictureControl);
 }
 

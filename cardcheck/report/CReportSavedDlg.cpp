@@ -7,6 +7,7 @@
 #include "ui/DialogTemplate.h"
 #include "ui_CReportSavedDlg.h"
 
+#include <QPlainTextEdit>
 #include <fstream>
 
 namespace velnet::cardcheck {
@@ -17,13 +18,25 @@ CReportSavedDlg::CReportSavedDlg(SheetContext& context, QWidget* parent)
     ui_->setupUi(this);
     velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, helpTable(), context.help);
-    ui_->reportPath->setText(QString::fromStdString(ReportWriter::reportPath()));
-    ui_->addressText->setText(QString::fromStdString(addressText()));
+    showText(ui_->reportPath, ReportWriter::reportPath(), kPathLines);
+    showText(ui_->addressText, addressText(), kAddressLines);
     connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->viewReportButton, &QPushButton::clicked, this, &CReportSavedDlg::OnViewReport);
 }
 
 CReportSavedDlg::~CReportSavedDlg() = default;
+
+void CReportSavedDlg::showText(QPlainTextEdit* control, const std::string& text, int lines)
+{
+    // Plain text on the dialog's own background, wrapped even inside a long
+    // file name; what does not fit scrolls.
+    control->setPlainText(QString::fromStdString(text));
+    control->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    control->viewport()->setAutoFillBackground(false);
+    control->setMinimumHeight(control->fontMetrics().lineSpacing() * lines +
+                              int(control->document()->documentMargin() * 2) +
+                              2 * control->frameWidth());
+}
 
 std::string CReportSavedDlg::addressText()
 {

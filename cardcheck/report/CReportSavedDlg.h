@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+class QPlainTextEdit;
+
 namespace Ui {
 class CReportSavedDlg;
 }
@@ -34,6 +36,10 @@ public:
     static std::string addressText();
 
 private:
+    static constexpr int kPathLines = 3;
+    static constexpr int kAddressLines = 5;
+
+    static void showText(QPlainTextEdit* control, const std::string& text, int lines);
     void OnViewReport();
 
     std::unique_ptr<Ui::CReportSavedDlg> ui_;

@@ -6,6 +6,7 @@
 #include "ui/ReportAnswers.h"
 
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -105,6 +106,20 @@ bool CWizardPage::storeAnswers(bool requiredCheck)
     return true;
 }
 
+int CWizardPage::exec()
+{
+    // Hiding a page inside QDialog's own modal run ends that run, and every
+    // page is hidden while the next one is up.
+    setAttribute(Qt::WA_ShowModal, true);
+    setResult(QDialog::Rejected);
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    QPointer<CWizardPage> alive(this);
+    show();
+    loop.exec(QEventLoop::DialogExec);
+    return alive ? result() : int(QDialog::Rejected);
+}
+
 void CWizardPage::OnNext()
 {
     if (!storeAnswers(true))
@@ -112,11 +127,23 @@ void CWizardPage::OnNext()
     std::unique_ptr<CWizardPage> next(createNextPage());
     if (!next)
         return;
+    next->takePlaceOf(this);
     if (next->exec() == QDialog::Rejected) {
         reject();
         return;
     }
+    // Back: this page comes up again where the user left the next one.
+    takePlaceOf(next.get());
     show();
+}
+
+void CWizardPage::takePlaceOf(const QWidget* other)
+{
+    // The client area, not the frame: a frame position is taken from the
+    // window manager's decoration, which a window not yet shown lacks.
+    QRect place = geometry();
+    place.moveTopLeft(other->geometry().topLeft());
+    setGeometry(place);
 }
 
 void CWizardPage::OnBack()
@@ -138,9 +165,6 @@ void CWizardPage::hidePrevious()
 
 void CWizardPage::showEvent(QShowEvent* event)
 {
-    // The next page takes the place of this one on the screen.
-    if (previous_)
-        move(previous_->pos());
     hidePrevious();
     QDialog::showEvent(event);
 }

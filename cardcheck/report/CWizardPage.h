@@ -26,6 +26,10 @@ public:
 
     CWizardPage* previousPage() const { return previous_; }
 
+    // Runs the page modally. Unlike QDialog's own modal run, this one goes
+    // on while the page is hidden under the next page: only done() ends it.
+    int exec() override;
+
     // The help table entries of this page.
     virtual std::vector<ContextHelp::Entry> helpTable() const { return {}; }
 
@@ -56,6 +60,9 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+
+    // Places this page where `other` is on the screen.
+    void takePlaceOf(const QWidget* other);
 
     SheetContext& context_;
 

@@ -160,16 +160,7 @@ void LinuxSystemSummary::writeNetworkDevices(std::string& out) const
         const std::string address = firstLine("sys/class/net/" + interface + "/address");
         if (!address.empty())
             out += "  Hardware Address:  " + address + "\n";
-        const std::string irq = firstLine(pciRelative + "/irq");
-        if (!irq.empty())
-            out += "  IRQ = " + irq + "\n";
-        const auto msi = sortedNumbers(sortedEntries(path(pciRelative + "/msi_irqs")));
-        if (!msi.empty()) {
-            std::string line = "  MSI IRQs =";
-            for (const std::string& n : msi)
-                line += " " + n;
-            out += line + "\n";
-        }
+        out += interruptLines(pciRelative);
         const fs::path driverLink = net / "device" / "driver";
         const std::string driver = linkName(driverLink);
         if (driver.empty())
@@ -184,6 +175,22 @@ void LinuxSystemSummary::writeNetworkDevices(std::string& out) const
         if (!version.empty())
             out += "  Driver Version:  " + version + "\n";
     }
+}
+
+std::string LinuxSystemSummary::interruptLines(const std::string& pciRelative) const
+{
+    const auto msi = sortedNumbers(sortedEntries(path(pciRelative + "/msi_irqs")));
+    if (!msi.empty()) {
+        // The legacy line of a device that uses MSI is unused; it reads 0.
+        std::string line = "  MSI IRQs =";
+        for (const std::string& n : msi)
+            line += " " + n;
+        return line + "\n";
+    }
+    const std::string irq = firstLine(pciRelative + "/irq");
+    if (irq.empty())
+        return {};
+    return "  IRQ = " + (irq == "0" ? std::string("none") : irq) + "\n";
 }
 
 void LinuxSystemSummary::writeInterrupts(std::string& out) const

@@ -32,6 +32,9 @@ private:
     std::string kernel() const;
     void writeBios(std::string& out) const;
     void writeNetworkDevices(std::string& out) const;
+    // A PCI device's interrupt lines: its MSI vectors when it has any, else
+    // its legacy line, where 0 means it has none.
+    std::string interruptLines(const std::string& pciRelative) const;
     void writeInterrupts(std::string& out) const;
 
     std::string root_;

@@ -66,6 +66,10 @@ std::string ReportWriter::wrap(std::string_view text)
             lastBlank.reset();
             continue;
         }
+        // The bytes after the first of a UTF-8 character belong to it: they
+        // take no column and no line break comes before them.
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            continue;
         if (s[i] == '\r' || s[i] == ' ') {
             s[i] = ' ';
             lastBlank = i;

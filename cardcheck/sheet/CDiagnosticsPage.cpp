@@ -62,7 +62,6 @@ std::vector<ContextHelp::Entry> CDiagnosticsPage::helpTable()
 void CDiagnosticsPage::OnInitDialog()
 {
     sheetState().helpFromKeyboard = 0;
-    initEchoTestImages();
     if (PictureWindow* picture = PictureWindow::fromId(kEchoPictureBitmap))
         picture->attach(this, kEchoPictureControl);
 

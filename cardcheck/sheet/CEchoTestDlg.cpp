@@ -12,19 +12,7 @@
 #include <QIcon>
 #include <algorithm>
 
-// Q_INIT_RESOURCE must be used outside any namespace.
-static void registerEchoTestImages()
-{
-    Q_INIT_RESOURCE(EchoTestImages);
-}
-
 namespace velnet::cardcheck {
-
-void initEchoTestImages()
-{
-    static const bool registered = (registerEchoTestImages(), true);
-    (void)registered;
-}
 
 namespace {
 
@@ -51,7 +39,6 @@ CEchoTestDlg::CEchoTestDlg(int role, SheetContext& context, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CEchoTestDlg>()), context_(context),
       role_(role == Responder ? Responder : Sender)
 {
-    initEchoTestImages();
     ui_->setupUi(this);
     velnet::ui::DialogTemplate::apply(this, velnet::ui::DialogTemplate::Caption::WithContextHelp);
     help_ = new ContextHelp(this, helpTable(), context_.help);

@@ -18,10 +18,6 @@ class CEchoTestDlg;
 
 namespace velnet::cardcheck {
 
-// Registers the echo test's pictures (bitmaps 139 and 140, animation 159),
-// which live in this static library's resources; safe to call again.
-void initEchoTestImages();
-
 // The echo test between two computers, in the sender or the responder role.
 // The card-type library runs the test on a worker thread while a one-second
 // timer polls it for the statistics, the echo state, the echoes received and

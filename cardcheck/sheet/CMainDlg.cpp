@@ -9,9 +9,12 @@
 #include "sheet/RestartPrompt.h"
 #include "ui/DialogTemplate.h"
 #include "ui/ProgramState.h"
+#include "ui/WindowPlacement.h"
 #include "ui_CMainDlg.h"
 
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QTabWidget>
 
 namespace velnet::cardcheck {
@@ -52,6 +55,8 @@ int CMainDlg::pageCount() const
 void CMainDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    if (!event->spontaneous())
+        fitOnScreen();
     if (currentPage_ < 0) {
         currentPage_ = 0;
         ui_->tabs->setCurrentIndex(0);
@@ -59,19 +64,40 @@ void CMainDlg::showEvent(QShowEvent* event)
     }
 }
 
+void CMainDlg::fitOnScreen()
+{
+    // At a large scale the sheet at its designed size can be taller than
+    // the screen, with its buttons out of reach below it.
+    const QRect available = screen()->availableGeometry();
+    const QSize frame = velnet::ui::frameAllowance(this);
+    const QSize room = available.size() - frame;
+    // The sheet keeps one size, as every dialog does; here the smaller one.
+    if (width() > room.width() || height() > room.height())
+        setFixedSize(size().boundedTo(room).expandedTo(minimumSizeHint()));
+    move(velnet::ui::keptInside(QRect(pos(), size() + frame), available).topLeft());
+}
+
 void CMainDlg::OnSelchangeTab(int index)
 {
     if (switchingBack_ || index == currentPage_ || currentPage_ < 0)
         return;
-    if (PropertyPage* leaving = page(currentPage_); leaving && !leaving->OnKillActive()) {
-        switchingBack_ = true;
-        ui_->tabs->setCurrentIndex(currentPage_);
-        switchingBack_ = false;
+    // The tab has already switched, but nothing is drawn before the event
+    // loop runs: put the leaving page back first, so that a refusal shows
+    // over it and nothing else changes.
+    showPage(currentPage_);
+    if (PropertyPage* leaving = page(currentPage_); leaving && !leaving->OnKillActive())
         return;
-    }
+    showPage(index);
     currentPage_ = index;
     if (PropertyPage* entering = page(index))
         entering->activate();
+}
+
+void CMainDlg::showPage(int index)
+{
+    switchingBack_ = true;
+    ui_->tabs->setCurrentIndex(index);
+    switchingBack_ = false;
 }
 
 void CMainDlg::done(int result)

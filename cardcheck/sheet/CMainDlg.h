@@ -45,7 +45,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Keeps the whole sheet, its buttons above all, on the available screen.
+    void fitOnScreen();
     void OnSelchangeTab(int index);
+    // Switches the tabs without asking any page.
+    void showPage(int index);
     // The closing prompts, asked once when the sheet closes.
     void OnDestroy();
 

@@ -21,6 +21,10 @@ CWelcomeDlg::CWelcomeDlg(SheetContext& context, QWidget* parent)
     connect(ui_->continueButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui_->releaseNotesButton, &QPushButton::clicked, this, &CWelcomeDlg::OnReleaseNotes);
+    // The template's height is for one font; with a smaller one the layout
+    // would spread the spare room between the texts.
+    ensurePolished();
+    resize(width(), heightForWidth(width()));
 }
 
 CWelcomeDlg::~CWelcomeDlg() = default;

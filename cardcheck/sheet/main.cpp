@@ -17,7 +17,6 @@ int main(int argc, char* argv[])
     if (!display.available())
         return 1;
     QApplication app(argc, argv);
-    Q_INIT_RESOURCE(SheetImages);
 
     velnet::ui::QtMessagePresenter presenter;
     velnet::ui::setMessagePresenter(&presenter);

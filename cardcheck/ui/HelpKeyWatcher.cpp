@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QWhatsThis>
 
 namespace velnet::cardcheck {
 
@@ -20,8 +21,19 @@ HelpKeyWatcher::~HelpKeyWatcher()
 
 bool HelpKeyWatcher::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1)
-        sheetState().helpFromKeyboard = 1;
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_F1)
+        return QObject::eventFilter(watched, event);
+    // Shift+F1 is the desktop's key for "What's This?": the help then goes
+    // to the control the next click points at, as with the caption's button.
+    if (key->modifiers() == Qt::ShiftModifier) {
+        if (!QWhatsThis::inWhatsThisMode())
+            QWhatsThis::enterWhatsThisMode();
+        return true;
+    }
+    sheetState().helpFromKeyboard = 1;
     return QObject::eventFilter(watched, event);
 }
 

@@ -5,7 +5,8 @@
 namespace velnet::cardcheck {
 
 // Sets the help-from-keyboard flag whenever F1 goes down in any window of
-// the program, before the window itself sees the key.
+// the program, before the window itself sees the key; Shift+F1 starts
+// "What's This?" mode instead.
 class HelpKeyWatcher : public QObject
 {
     Q_OBJECT

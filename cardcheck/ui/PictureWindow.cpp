@@ -14,6 +14,8 @@ namespace {
 QString resourceName(int bitmapId)
 {
     switch (bitmapId) {
+    case PictureWindow::Bug:
+        return QStringLiteral(":/cardcheck/report/images/bug137");
     case PictureWindow::EchoComputers:
         return QStringLiteral(":/cardcheck/images/echo139");
     case PictureWindow::Computer:

@@ -16,6 +16,7 @@ public:
     // Bitmap ids of the program's own pictures.
     enum BitmapId
     {
+        Bug = 137,
         EchoComputers = 139,
         Computer = 140,
         Logo = 141,

@@ -1,5 +1,8 @@
 #include "HelpWindow.h"
 
+#include "ui/WindowPlacement.h"
+
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -17,10 +20,21 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), text_(new Q
     resize(440, 320);
 }
 
+void HelpWindow::placeOnScreen()
+{
+    // Over the window that asked, as a dialog opens, and wholly on its screen.
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QRect available = (owner ? owner->screen() : screen())->availableGeometry();
+    velnet::ui::placeCentred(this, owner ? owner->frameGeometry().center() : available.center(),
+                             available);
+}
+
 void HelpWindow::showTopic(const QString& title, const QString& html)
 {
     setWindowTitle(title);
     text_->setHtml(html);
+    if (!isVisible())
+        placeOnScreen();
     show();
     raise();
     activateWindow();

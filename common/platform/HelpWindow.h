@@ -17,6 +17,8 @@ public:
     void showTopic(const QString& title, const QString& html);
 
 private:
+    void placeOnScreen();
+
     QTextBrowser* text_;
 };
 

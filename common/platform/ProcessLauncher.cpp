@@ -22,16 +22,21 @@ QStringList toQt(const std::vector<std::string>& list)
     return out;
 }
 
-bool startEditor(const QString& command, const QString& path)
+// The user's editor, $VISUAL or else $EDITOR, as a program and its arguments;
+// empty when neither names a program.
+QStringList editorCommand()
 {
-    QStringList words = QProcess::splitCommand(command);
-    if (words.isEmpty())
-        return false;
-    const QString program = QStandardPaths::findExecutable(words.takeFirst());
-    if (program.isEmpty())
-        return false;
-    words << path;
-    return QProcess::startDetached(program, words);
+    for (const char* variable : {"VISUAL", "EDITOR"}) {
+        QStringList words = QProcess::splitCommand(qEnvironmentVariable(variable));
+        if (words.isEmpty())
+            continue;
+        const QString program = QStandardPaths::findExecutable(words.first());
+        if (program.isEmpty())
+            continue;
+        words.first() = program;
+        return words;
+    }
+    return {};
 }
 
 } // namespace
@@ -75,12 +80,15 @@ bool SystemProcessLauncher::openInTextEditor(const std::string& path)
     const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (!xdgOpen.isEmpty())
         return QProcess::startDetached(xdgOpen, {file});
-    for (const char* variable : {"VISUAL", "EDITOR"}) {
-        const QString command = qEnvironmentVariable(variable);
-        if (!command.isEmpty() && startEditor(command, file))
-            return true;
-    }
-    return false;
+    // $VISUAL and $EDITOR name editors that draw in a terminal: started on
+    // their own they would write into ours, out of the user's sight.
+    const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+    QStringList editor = editorCommand();
+    if (terminal.isEmpty() || editor.isEmpty())
+        return false;
+    editor.prepend(QStringLiteral("-e"));
+    editor << file;
+    return QProcess::startDetached(terminal, editor);
 }
 
 ProcessLauncher& processLauncher()

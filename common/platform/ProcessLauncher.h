@@ -16,8 +16,9 @@ public:
     // executable and then on the PATH. False when it could not be started.
     virtual bool start(const std::string& program, const std::vector<std::string>& arguments) = 0;
 
-    // Opens a text file in the desktop's text editor: xdg-open, else $VISUAL,
-    // else $EDITOR. False (and nothing happens) when there is none.
+    // Opens a text file in the desktop's text editor (xdg-open); without
+    // one, in $VISUAL or else $EDITOR inside a terminal emulator
+    // (x-terminal-emulator). False (and nothing happens) when there is none.
     virtual bool openInTextEditor(const std::string& path) = 0;
 };
 

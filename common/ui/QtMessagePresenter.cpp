@@ -1,28 +1,34 @@
 #include "QtMessagePresenter.h"
 
+#include "CentredMessageBox.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <utility>
+#include <vector>
 
 namespace velnet::ui {
 
 namespace {
 
-QMessageBox::StandardButtons standardButtons(Buttons buttons)
+// The buttons in the order the box shows them, left to right; the first is
+// the default, as on the platform the programs were designed for.
+QList<QMessageBox::StandardButton> standardButtons(Buttons buttons)
 {
     switch (buttons) {
     case Buttons::Ok:
-        return QMessageBox::Ok;
+        return {QMessageBox::Ok};
     case Buttons::OkCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
+        return {QMessageBox::Ok, QMessageBox::Cancel};
     case Buttons::YesNo:
-        return QMessageBox::Yes | QMessageBox::No;
+        return {QMessageBox::Yes, QMessageBox::No};
     case Buttons::YesNoCancel:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
     case Buttons::AbortRetryIgnore:
-        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        return {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
     }
-    return QMessageBox::Ok;
+    return {QMessageBox::Ok};
 }
 
 QMessageBox::Icon messageIcon(Icon icon)
@@ -71,10 +77,32 @@ Answer QtMessagePresenter::present(const MessageRequest& request)
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent)
         parent = QApplication::activeWindow();
-    QMessageBox box(messageIcon(request.icon), QString::fromStdString(request.caption),
-                    QString::fromStdString(request.text), standardButtons(request.buttons), parent);
+    CentredMessageBox box(messageIcon(request.icon), QString::fromStdString(request.caption),
+                          QString::fromStdString(request.text), QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    return toAnswer(box.exec(), request.buttons);
+    // The desktop's button layout sorts buttons by their roles, which would
+    // put Abort after Retry and Ignore; one role for all keeps the order.
+    const bool keepOrder = request.buttons == Buttons::AbortRetryIgnore;
+    std::vector<std::pair<QPushButton*, QMessageBox::StandardButton>> buttons;
+    for (QMessageBox::StandardButton kind : standardButtons(request.buttons)) {
+        QPushButton* button = box.addButton(kind);
+        if (keepOrder) {
+            const QString text = button->text();
+            box.removeButton(button);
+            delete button;
+            button = box.addButton(text, QMessageBox::ActionRole);
+        }
+        buttons.emplace_back(button, kind);
+    }
+    box.setDefaultButton(buttons.front().first);
+    if (keepOrder)
+        box.setEscapeButton(buttons.back().first);
+    const int shown = box.exec();
+    for (const auto& [button, kind] : buttons) {
+        if (box.clickedButton() == button)
+            return toAnswer(kind, request.buttons);
+    }
+    return toAnswer(shown, request.buttons);
 }
 
 } // namespace velnet::ui

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QWhatsThis>
@@ -83,6 +84,34 @@ private slots:
         QVERIFY(help);
         QCOMPARE(help->parentWidget(), &dialog);
         QVERIFY(help->isWindow());
+    }
+
+    void windowOpensWhollyOnTheScreen()
+    {
+        QtHelpViewer viewer;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        // An owner in the screen's bottom right corner, and one in the top left.
+        for (const QPoint corner : {QPoint(screen.right() - 120, screen.bottom() - 80),
+                                    QPoint(screen.left(), screen.top())}) {
+            QDialog dialog;
+            dialog.setGeometry(QRect(corner, QSize(100, 60)));
+            QRect help;
+            QTimer::singleShot(0, [&] {
+                QVERIFY(viewer.showTopic(file_, 0x20066));
+                QWidget* window = visibleTopLevel("velnet::platform::HelpWindow");
+                QVERIFY(window);
+                QVERIFY(QTest::qWaitForWindowExposed(window));
+                help = window->frameGeometry();
+                window->close();
+                dialog.reject();
+            });
+            dialog.exec();
+            QVERIFY2(screen.contains(help), qPrintable(QString("help window at %1,%2 %3x%4")
+                                                           .arg(help.x())
+                                                           .arg(help.y())
+                                                           .arg(help.width())
+                                                           .arg(help.height())));
+        }
     }
 
     void missingTopicOrFileIsReported()

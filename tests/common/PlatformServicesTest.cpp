@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QtTest/QTest>
 #include <cstdlib>
+#include <filesystem>
 
 using namespace velnet::platform;
 
@@ -111,35 +112,60 @@ private slots:
         QCOMPARE(velnet::test::readFile(out), std::string("$HOME|a b|"));
     }
 
-    void editorFromTheEnvironmentWhenThereIsNoXdgOpen()
+    void reportOpensWithTheDesktopOrATerminalEditorInsideATerminal()
     {
         velnet::test::TempDir dir;
-        const std::string script = dir.file("editor");
-        velnet::test::writeFile(script, "#!/bin/sh\n/bin/cp \"$1\" \"$1.seen\"\n");
-        QFile::setPermissions(QString::fromStdString(script),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const std::string log = dir.file("started");
+        // Each stand-in writes its name and arguments, one line per start.
+        auto tool = [&](const std::string& name) {
+            const std::string script = dir.file("bin/" + name);
+            velnet::test::writeFile(script, "#!/bin/sh\nprintf '%s' \"${0##*/}\" >> " + log +
+                                                "\nprintf ' %s' \"$@\" >> " + log +
+                                                "\nprintf '\\n' >> " + log + "\n");
+            QFile::setPermissions(QString::fromStdString(script),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        std::filesystem::create_directories(dir.file("bin"));
+        tool("xdg-open");
+        tool("x-terminal-emulator");
+        tool("vi");
         const std::string text = dir.file("report.txt");
-        velnet::test::writeFile(text, "report");
 
         const QByteArray path = qgetenv("PATH");
         const QByteArray visual = qgetenv("VISUAL");
         const QByteArray editor = qgetenv("EDITOR");
-        qputenv("PATH", QByteArray::fromStdString(dir.path()));
+        qputenv("PATH", QByteArray::fromStdString(dir.file("bin")));
         qunsetenv("VISUAL");
-        qputenv("EDITOR", QByteArray::fromStdString(script));
+        qputenv("EDITOR", "vi -n");
         SystemProcessLauncher launcher;
-        const bool started = launcher.openInTextEditor(text);
+        auto started = [&](const std::string& expected) {
+            QTRY_COMPARE(velnet::test::readFile(log), expected);
+            std::filesystem::remove(log);
+        };
+
+        // The desktop's handler first.
+        QVERIFY(launcher.openInTextEditor(text));
+        started("xdg-open " + text + "\n");
+        // Without one, the terminal editor runs inside a terminal emulator.
+        std::filesystem::remove(dir.file("bin/xdg-open"));
+        QVERIFY(launcher.openInTextEditor(text));
+        started("x-terminal-emulator -e " + dir.file("bin/vi") + " -n " + text + "\n");
+        // Without a terminal emulator the editor is not started at all.
+        std::filesystem::remove(dir.file("bin/x-terminal-emulator"));
+        const bool withoutTerminal = launcher.openInTextEditor(text);
         qunsetenv("EDITOR");
+        tool("x-terminal-emulator");
         const bool withoutEditor = launcher.openInTextEditor(text);
+
         qputenv("PATH", path);
         if (!visual.isNull())
             qputenv("VISUAL", visual);
         if (!editor.isNull())
             qputenv("EDITOR", editor);
-
-        QVERIFY(started);
+        QVERIFY(!withoutTerminal);
         QVERIFY(!withoutEditor);
-        QTRY_VERIFY(QFileInfo::exists(QString::fromStdString(text + ".seen")));
+        QTest::qWait(200);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(log)));
     }
 
     void fakeLauncherRecordsAndRestoresTheSystemOne()

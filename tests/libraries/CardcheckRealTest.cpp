@@ -47,8 +47,6 @@ class CardcheckRealTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(SheetImages); }
-
     void init()
     {
         ProgramState::current().reset();

@@ -5,6 +5,7 @@
 #include "DialogDriver.h"
 #include "DialogTemplateCheck.h"
 #include "HiveTestSupport.h"
+#include "Images.h"
 #include "QtTestResponder.h"
 #include "Servcfg.h"
 #include "Tables.h"
@@ -153,6 +154,20 @@ private:
     bool storeUnchanged() const { return store_->text() == before_; }
 
 private slots:
+    void everyPictureLoadsAtBothSizes()
+    {
+        const std::pair<QIcon, int> pictures[] = {{Images::icon(), 32}, {Images::decoration(), 64}};
+        for (const auto& [icon, size] : pictures) {
+            QVERIFY(!icon.isNull());
+            QCOMPARE(icon.pixmap(QSize(size, size)).size(), QSize(size, size));
+        }
+        // The sharper copies QIcon takes on a screen of twice the density.
+        for (const auto& [name, size] : {std::pair{"servcfg", 32}, std::pair{"decoration", 64}}) {
+            const QImage sharp(QStringLiteral(":/nicsetup/%1@2x.png").arg(name));
+            QCOMPARE(sharp.size(), QSize(2 * size, 2 * size));
+        }
+    }
+
     void initTestCase()
     {
         theApp.setHelpViewer(&help_);

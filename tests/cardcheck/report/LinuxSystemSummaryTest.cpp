@@ -93,7 +93,6 @@ TEST(LinuxSystemSummary, DescribesDistributionKernelBiosNicsAndInterrupts)
               "\nNetwork Device:  ens3\n"
               "  PCI Device:  0000:00:03.0 (0x1af4:0x1041)\n"
               "  Hardware Address:  02:00:00:00:00:03\n"
-              "  IRQ = 0\n"
               "  MSI IRQs = 9 37 38\n"
               "  Driver:  virtio_net\n"
               "\nNetwork Device:  eth0\n"
@@ -123,6 +122,26 @@ TEST(LinuxSystemSummary, MissingFilesLeaveTheirLinesOut)
               "\nNetwork Device:  eth0\n"
               "  PCI Device:  0000:00:19.0 (0x8086:0x15b8)\n"
               "  Hardware Address:  02:00:00:00:00:19\n");
+}
+
+TEST(LinuxSystemSummary, ANicWithoutAnyInterruptLineSaysSo)
+{
+    // The legacy line reads 0 (the timer's number) when the NIC has none.
+    FakeTree tree;
+    fs::remove_all(tree.dir.file("sys/devices/pci0000:00/0000:00:03.0/msi_irqs"));
+    tree.put("sys/devices/pci0000:00/0000:00:19.0/irq", "0\n");
+    const std::string text = LinuxSystemSummary(tree.dir.path(), testKernel).text();
+    EXPECT_NE(text.find("  Hardware Address:  02:00:00:00:00:03\n"
+                        "  IRQ = none\n"
+                        "  Driver:  virtio_net\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  Hardware Address:  02:00:00:00:00:19\n"
+                        "  IRQ = none\n"
+                        "  Driver:  e1000e\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("IRQ = 0"), std::string::npos) << text;
 }
 
 TEST(LinuxSystemSummary, DescribesThisComputer)

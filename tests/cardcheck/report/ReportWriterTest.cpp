@@ -114,6 +114,31 @@ TEST(Wrap, BreaksAtTheLastBlankOrBeforeThe70thCharacter)
         EXPECT_LE(line.size(), 69u) << line;
 }
 
+TEST(Wrap, CountsCharactersNotBytes)
+{
+    // 100 two-byte characters: 69 and 31 characters, no character cut in two.
+    std::string accents;
+    for (int i = 0; i < 100; ++i)
+        accents += "\u00e9";
+    const auto broken = lines(ReportWriter::wrap(accents));
+    ASSERT_EQ(broken.size(), 2u);
+    EXPECT_EQ(broken[0], accents.substr(0, 2 * 69));
+    EXPECT_EQ(broken[1], accents.substr(2 * 69));
+
+    // 69 characters of three bytes each stay one line.
+    std::string euros;
+    for (int i = 0; i < 69; ++i)
+        euros += "\u20ac";
+    EXPECT_EQ(ReportWriter::wrap(euros), euros);
+
+    // A blank after 66 wide characters still breaks where the words meet.
+    std::string words;
+    for (int i = 0; i < 66; ++i)
+        words += "\u00fc";
+    EXPECT_EQ(ReportWriter::wrap(words + " M\u00fcnchen Stra\u00dfe"),
+              words + "\nM\u00fcnchen Stra\u00dfe");
+}
+
 TEST(ReportWriter, GoldenReport)
 {
     ReportAnswers answers;

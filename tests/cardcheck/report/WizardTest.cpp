@@ -19,9 +19,12 @@
 #include "sheet/CDiagnosticsPage.h"
 #include "sheet/CMainDlg.h"
 #include "sheet/StartupDiscovery.h"
+#include "ui/ControlId.h"
+#include "ui/PictureWindow.h"
 #include "ui/ReportAnswers.h"
 #include "ui/SheetContext.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -31,6 +34,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest/QtTest>
@@ -83,6 +87,29 @@ void fillComputer(QWidget* page)
     typeCombo(page, "processorSpeed", "200 MHz");
 }
 
+// A sheet of stand-in pages with the Support page last, shown on it.
+CSupportPage* showSupportPage(QTabWidget& sheet, SheetContext& context)
+{
+    sheet.setObjectName("sheet");
+    for (const char* name : {"General", "Properties", "Diagnostics"})
+        sheet.addTab(new QWidget, name);
+    auto* support = new CSupportPage(context);
+    sheet.addTab(support, support->windowTitle());
+    sheet.setCurrentIndex(3);
+    sheet.show();
+    return support;
+}
+
+// The size of the bug picture that took the place of control 1048.
+QSize bugPicture(QWidget* page)
+{
+    for (auto* picture : page->findChildren<PictureWindow*>()) {
+        if (controlId(picture) == 1048)
+            return picture->bitmap().deviceIndependentSize().toSize();
+    }
+    return {};
+}
+
 QStringList visibleTopLevels()
 {
     QStringList names;
@@ -90,6 +117,7 @@ QStringList visibleTopLevels()
         if (w->isVisible())
             names << w->objectName();
     }
+    names.sort();
     return names;
 }
 
@@ -105,11 +133,15 @@ private slots:
 
     void pageOneOffersOwnerDefaultsAndRequiredFieldsStopAtTheFirstEmpty();
     void questionMarkPassesBackKeepsTextAndCancelClosesEveryPage();
+    void backShowsThePreviousPageAgainAndTheSheetStillTakesClicks();
+    void eachPageOpensWhereThePreviousOneWas();
     void finishTwiceWithoutAChangeWritesOnce();
     void aFailedWriteKeepsTheFinishPageOpen();
     void savedDialogShowsAtMost1024BytesOfTheAddressFileAndViewsTheReport();
     void supportPageButtons();
     void helpTablesAnswerF1();
+    void editableCombosKeepWhatIsTyped();
+    void savedDialogShowsPathAndAddressesAsWrappedPlainText();
     void everyHelpIdHasATopic();
     void inTheSheetTheReportDescribesTheSelectedNic();
 
@@ -151,6 +183,7 @@ void WizardTest::pageOneOffersOwnerDefaultsAndRequiredFieldsStopAtTheFirstEmpty(
     whenShown<CReportIntroDlg>([&](CReportIntroDlg* page1) {
         QVERIFY(!child<QPushButton>(page1, "backButton")->isEnabled());
         QVERIFY(child<QPushButton>(page1, "nextButton")->isDefault());
+        QCOMPARE(bugPicture(page1), QSize(96, 96));
         whenShown<CCustomerInfoDlg>([&](CCustomerInfoDlg* page2) {
             QVERIFY(!page1->isVisible());
             QCOMPARE(child<QLineEdit>(page2, "companyName")->text(),
@@ -253,6 +286,83 @@ void WizardTest::questionMarkPassesBackKeepsTextAndCancelClosesEveryPage()
     QCOMPARE(pagesSeen, 2);
 }
 
+void WizardTest::backShowsThePreviousPageAgainAndTheSheetStillTakesClicks()
+{
+    velnet::test::QtTestResponder responder;
+    QTabWidget sheet;
+    CSupportPage* support = showSupportPage(sheet, *context_);
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+
+    // Each step runs from the event loop of the page on the screen, as a
+    // person's clicks do: page 1, Next, page 2, Back, page 1 again, Next,
+    // page 2 again, Cancel.
+    QStringList steps;
+    whenShown<CReportIntroDlg>([&](CReportIntroDlg* page1) {
+        steps << "page 1";
+        whenShown<CCustomerInfoDlg>([&](CCustomerInfoDlg* page2) {
+            steps << "page 2";
+            whenShown<CReportIntroDlg>([&](CReportIntroDlg* again) {
+                steps << "page 1 again";
+                QCOMPARE(visibleTopLevels(), (QStringList{"CReportIntroDlg", "sheet"}));
+                whenShown<CCustomerInfoDlg>([&](CCustomerInfoDlg* page2Again) {
+                    steps << "page 2 again";
+                    click(page2Again, "cancelButton");
+                });
+                click(again, "nextButton");
+            });
+            click(page2, "backButton");
+        });
+        click(page1, "nextButton");
+    });
+    click(support, "problemReportButton");
+    QCOMPARE(steps, (QStringList{"page 1", "page 2", "page 1 again", "page 2 again"}));
+    QCOMPARE(visibleTopLevels(), QStringList{sheet.objectName()});
+
+    // The sheet answers the mouse again.
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QTest::qWait(20);
+    click(support, "diagnosticsButton");
+    QCOMPARE(sheet.currentIndex(), 2);
+}
+
+void WizardTest::eachPageOpensWhereThePreviousOneWas()
+{
+    velnet::test::QtTestResponder responder;
+    CReportIntroDlg wizard(*context_);
+    wizard.move(60, 40);
+    QList<QPoint> places;
+    whenShown<CReportIntroDlg>([&](CReportIntroDlg* page1) {
+        places << page1->geometry().topLeft();
+        whenShown<CCustomerInfoDlg>([&](CCustomerInfoDlg* page2) {
+            places << page2->geometry().topLeft();
+            // The user drags page 2 elsewhere; page 3 follows it.
+            page2->move(page2->pos() + QPoint(90, 70));
+            QTest::qWait(20);
+            whenShown<CComputerInfoDlg>([&](CComputerInfoDlg* page3) {
+                places << page3->geometry().topLeft();
+                page3->move(page3->pos() + QPoint(-30, 20));
+                QTest::qWait(20);
+                // Back brings page 2 up where page 3 was.
+                whenShown<CCustomerInfoDlg>([&](CCustomerInfoDlg* again) {
+                    places << again->geometry().topLeft();
+                    click(again, "cancelButton");
+                });
+                click(page3, "backButton");
+            });
+            places << page2->geometry().topLeft();
+            type(page2, "address", "?");
+            type(page2, "contactPhone", "?");
+            click(page2, "nextButton");
+        });
+        click(page1, "nextButton");
+    });
+    QCOMPARE(wizard.exec(), int(QDialog::Rejected));
+    QCOMPARE(places.size(), 5);
+    QCOMPARE(places[1], places[0]);
+    QCOMPARE(places[3], places[2]);
+    QCOMPARE(places[4], places[3] + QPoint(-30, 20));
+}
+
 namespace {
 
 // Walks from page 1, once it shows, to page 5 with every required answer
@@ -312,9 +422,10 @@ void WizardTest::finishTwiceWithoutAChangeWritesOnce()
     const QString path = QString::fromStdString(dir_->file("first.txt"));
     bool saved = false;
     walkToFinish(*context_, [&](CReportFinishDlg* page5) {
+        QCOMPARE(bugPicture(page5), QSize(96, 96));
         saveAs(path);
         whenShown<CReportSavedDlg>([&](CReportSavedDlg* done) {
-            QCOMPARE(child<QLabel>(done, "reportPath")->text(), path);
+            QCOMPARE(child<QPlainTextEdit>(done, "reportPath")->toPlainText(), path);
             saved = true;
             click(done, "okButton");
         });
@@ -332,7 +443,7 @@ void WizardTest::finishTwiceWithoutAChangeWritesOnce()
     walkToFinish(*context_, [&](CReportFinishDlg* page5) {
         whenShown<QDialog>([&](QDialog* shown) {
             QCOMPARE(shown->metaObject()->className(), "velnet::cardcheck::CReportSavedDlg");
-            QCOMPARE(child<QLabel>(shown, "reportPath")->text(), path);
+            QCOMPARE(child<QPlainTextEdit>(shown, "reportPath")->toPlainText(), path);
             saved = true;
             click(shown, "okButton");
         });
@@ -374,7 +485,7 @@ void WizardTest::savedDialogShowsAtMost1024BytesOfTheAddressFileAndViewsTheRepor
     {
         CReportSavedDlg builtIn(*context_);
         QCOMPARE(
-            child<QLabel>(&builtIn, "addressText")->text(),
+            child<QPlainTextEdit>(&builtIn, "addressText")->toPlainText(),
             QString(
                 "U.S.: support@corvane.example.com\n\nEurope: support-europe@corvane.example.net"
                 "\n\nAsia Pacific Rim: support-asia@corvane.example.org"));
@@ -385,8 +496,9 @@ void WizardTest::savedDialogShowsAtMost1024BytesOfTheAddressFileAndViewsTheRepor
     bytes.resize(2000);
     velnet::test::writeFile(dir_->file("vxvaraddr.txt"), bytes);
     CReportSavedDlg fromFile(*context_);
-    QCOMPARE(child<QLabel>(&fromFile, "addressText")->text().toStdString(), bytes.substr(0, 1024));
-    QCOMPARE(child<QLabel>(&fromFile, "reportPath")->text().toStdString(),
+    QCOMPARE(child<QPlainTextEdit>(&fromFile, "addressText")->toPlainText().toStdString(),
+             bytes.substr(0, 1024));
+    QCOMPARE(child<QPlainTextEdit>(&fromFile, "reportPath")->toPlainText().toStdString(),
              dir_->file("vxreport.txt"));
     whenShown<CReportSavedDlg>([](CReportSavedDlg* dialog) {
         click(dialog, "viewReportButton");
@@ -401,13 +513,7 @@ void WizardTest::savedDialogShowsAtMost1024BytesOfTheAddressFileAndViewsTheRepor
 void WizardTest::supportPageButtons()
 {
     QTabWidget sheet;
-    sheet.setObjectName("sheet");
-    for (const char* name : {"General", "Properties", "Diagnostics"})
-        sheet.addTab(new QWidget, name);
-    auto* support = new CSupportPage(*context_);
-    sheet.addTab(support, support->windowTitle());
-    sheet.setCurrentIndex(3);
-    sheet.show();
+    CSupportPage* support = showSupportPage(sheet, *context_);
 
     click(support, "diagnosticsButton");
     QCOMPARE(sheet.currentIndex(), 2);
@@ -451,6 +557,56 @@ void WizardTest::helpTablesAnswerF1()
     QCOMPARE(help_.requests()[0].id, std::uint32_t{0x60477});
     QVERIFY(page3.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
     page3.hide();
+}
+
+void WizardTest::editableCombosKeepWhatIsTyped()
+{
+    CComputerInfoDlg page3(*context_, nullptr);
+    page3.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page3));
+    for (const char* name : {"processorSpeed", "networkOperatingSystem"}) {
+        auto* combo = child<QComboBox>(&page3, name);
+        combo->lineEdit()->clear();
+        combo->setFocus();
+        QTest::keyClicks(combo, name == QLatin1String("processorSpeed") ? "13" : "Novell");
+        QTest::qWait(20);
+        const QString typed = name == QLatin1String("processorSpeed") ? "13" : "Novell";
+        QCOMPARE(combo->lineEdit()->text(), typed);
+        QCOMPARE(combo->currentText(), typed);
+        QVERIFY(!combo->lineEdit()->hasSelectedText());
+    }
+    page3.hide();
+}
+
+void WizardTest::savedDialogShowsPathAndAddressesAsWrappedPlainText()
+{
+    const std::string path = dir_->file("reports/" + std::string(150, 'r') + "/x<b>y</b>" +
+                                        std::string(80, 'z') + ".txt");
+    ReportWriter::setReportPath(path);
+    std::string addresses;
+    for (int i = 0; addresses.size() < 1024; ++i)
+        addresses += "Region " + std::to_string(i) + ": <i>mailbox-" + std::to_string(i) +
+                     "@corvane.example.org</i>\n";
+    velnet::test::writeFile(dir_->file("vxvaraddr.txt"), addresses);
+    CReportSavedDlg dialog(*context_);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* shownPath = dialog.findChild<QPlainTextEdit*>("reportPath");
+    auto* shownAddresses = dialog.findChild<QPlainTextEdit*>("addressText");
+    QVERIFY(shownPath && shownAddresses);
+    QCOMPARE(shownPath->toPlainText().toStdString(), path);
+    QCOMPARE(shownAddresses->toPlainText().toStdString(), addresses.substr(0, 1024));
+    for (QPlainTextEdit* text : {shownPath, shownAddresses}) {
+        QVERIFY(text->isReadOnly());
+        // Wrapped inside the dialog, with the rest reachable by scrolling.
+        QCOMPARE(text->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(text->geometry().right() < dialog.width());
+        const int lines = text->document()->documentLayout()->documentSize().height();
+        const int visible = text->viewport()->height() / text->fontMetrics().lineSpacing();
+        QVERIFY2(lines <= visible || text->verticalScrollBar()->maximum() > 0,
+                 qPrintable(QString("%1 lines, %2 visible").arg(lines).arg(visible)));
+    }
+    dialog.hide();
 }
 
 void WizardTest::everyHelpIdHasATopic()

@@ -207,9 +207,29 @@ private slots:
         click("start");
         expectRunning();
 
-        responder.expect(kTestsRunning);
+        // The refusal comes before the switch: while the box is open the
+        // Diagnostics page is still the one on the screen, then and after.
+        QStringList whileOpen;
+        QWidget* general = tabs->widget(0);
+        auto onTop = [&] {
+            whileOpen << QString::number(tabs->currentIndex())
+                      << QString::number(tabs->tabBar()->currentIndex())
+                      << (page()->isVisible() ? "diagnostics shown" : "diagnostics hidden")
+                      << (general->isVisible() ? "general shown" : "general hidden");
+        };
+        const QStringList stayed{"2", "2", "diagnostics shown", "general hidden"};
+        responder.expect({kTestsRunning, {}, {}, {}, velnet::ui::Answer::Ok, onTop});
         QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
         QVERIFY(responder.verify());
+        QCOMPARE(whileOpen, stayed);
+        QCOMPARE(tabs->currentIndex(), 2);
+        // The keyboard's way to the next page is refused the same way.
+        whileOpen.clear();
+        general = tabs->widget(3);
+        responder.expect({kTestsRunning, {}, {}, {}, velnet::ui::Answer::Ok, onTop});
+        QTest::keyClick(tabs, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(responder.verify());
+        QCOMPARE(whileOpen, stayed);
         QCOMPARE(tabs->currentIndex(), 2);
 
         auto* buttons = sheet_->findChild<QDialogButtonBox*>();

@@ -14,6 +14,7 @@
 #include "sheet/StartupDiscovery.h"
 #include "sheet/TraySetting.h"
 #include "ui/ContextHelp.h"
+#include "ui/HelpKeyWatcher.h"
 #include "ui/PictureWindow.h"
 
 #include <QCheckBox>
@@ -27,6 +28,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWhatsThis>
 #include <QtTest/QTest>
 
 using namespace velnet::cardcheck;
@@ -71,8 +73,6 @@ class GeneralPageTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(SheetImages); }
-
     void init()
     {
         dir_ = std::make_unique<velnet::test::TempDir>();
@@ -274,6 +274,36 @@ private slots:
         QCOMPARE(asked[2].id, 0x60403u);
         QCOMPARE(asked[3].kind, FakeHelpViewer::Kind::ContextMenu);
         QCOMPARE(asked[3].id, 0x60402u);
+    }
+
+    void shiftF1PointsHelpAtAControl()
+    {
+        test::SimulatedNics nics("two-servers.json");
+        std::string error;
+        StartupDiscovery::run(error, false);
+        velnet::test::QtTestResponder r;
+        HelpKeyWatcher helpKey;
+        CMainDlg sheet(*context_);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        auto* combo = child<QComboBox>(&sheet, "cardCombo");
+        combo->setFocus();
+
+        // Shift+F1 starts "What's This?" mode; the next click names the control.
+        QTest::keyClick(combo, Qt::Key_F1, Qt::ShiftModifier);
+        QVERIFY(QWhatsThis::inWhatsThisMode());
+        QCOMPARE(help_->requests().size(), std::size_t{0});
+        QTest::mouseClick(child<QCheckBox>(&sheet, "trayCheck"), Qt::LeftButton, {}, QPoint(4, 4));
+        QWhatsThis::leaveWhatsThisMode();
+        QCOMPARE(help_->requests().size(), std::size_t{1});
+        QCOMPARE(help_->requests()[0].id, 0x60402u);
+        QVERIFY(!child<QCheckBox>(&sheet, "trayCheck")->isChecked());
+
+        // F1 alone still asks for the focused control's help at once.
+        QTest::keyClick(combo, Qt::Key_F1);
+        QVERIFY(!QWhatsThis::inWhatsThisMode());
+        QCOMPARE(help_->requests().size(), std::size_t{2});
+        QCOMPARE(help_->requests()[1].id, 0x60400u);
     }
 
     void nicDetailsListsTheLibraryDetails()

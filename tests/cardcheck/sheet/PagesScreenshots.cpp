@@ -80,7 +80,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: pages_screenshots OUTPUT_FOLDER ECHO_RESPONDER\n");
         return 2;
     }
-    Q_INIT_RESOURCE(SheetImages);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const QString out = QString::fromLocal8Bit(argv[1]);
     velnet::test::TempDir dir;

@@ -45,6 +45,20 @@ const std::string kScenario = R"({
   }]
 })";
 
+// Items whose options differ much in length.
+const std::string kLongOptions = R"({
+  "nics": [{
+    "type": "VX410", "name": "Corvane Fast Velnet Server XL PCI NIC",
+    "config": [
+      { "name": "Duplex", "options": ["Half", "Full"], "value": "Half" },
+      { "name": "Flow Control", "options": ["Receive and transmit pause frames with autonegotiation"],
+        "value": "Receive" },
+      { "name": "Wake on LAN with magic packet and pattern match", "options": ["On", "Off"],
+        "value": "On" }
+    ]
+  }]
+})";
+
 const char* kAutoConfigured = "Your NIC has been automatically configured successfully..";
 
 QStringList rows(const QListWidget* list)
@@ -108,6 +122,22 @@ private slots:
         clickRow(2);
         QCOMPARE(options(combo()), (QStringList{"Half", "Full"}));
         QCOMPARE(combo()->currentIndex(), -1);
+    }
+
+    void listAndComboKeepTheirWidthsWhateverIsSelected()
+    {
+        fixture_ = std::make_unique<PagesFixture>(kLongOptions, true);
+        QVERIFY2(fixture_->ready(), fixture_->error().c_str());
+        showPage();
+        QTest::qWait(20);
+        const int listWidth = list()->width();
+        const int comboWidth = combo()->width();
+        for (int row : {1, 2, 0}) {
+            clickRow(row);
+            QTest::qWait(20);
+            QCOMPARE(list()->width(), listWidth);
+            QCOMPARE(combo()->width(), comboWidth);
+        }
     }
 
     void everyOptionChangeMarksTheConfigurationChanged()

@@ -13,13 +13,11 @@
 
 #include <QApplication>
 #include <QPixmap>
-
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    Q_INIT_RESOURCE(SheetImages);
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: %s GENERAL.png [WARNING.png]\n", argv[0]);
         return 2;

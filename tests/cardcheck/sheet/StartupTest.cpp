@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabWidget>
 #include <QtTest/QTest>
 
@@ -49,8 +50,6 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(SheetImages); }
-
     void init()
     {
         store_ = std::make_unique<velnet::registry::FileRegistry>(dir_.file("registry.reg"));
@@ -124,6 +123,33 @@ private slots:
         QCOMPARE(nics.calls("VX410CFG EnableDriver").size(), std::size_t{2});
         QCOMPARE(restart.reboots, 0);
         QCOMPARE(theAdapterLibrary(), nullptr);
+    }
+
+    void theWelcomeHasNoBlankGapsBetweenItsParts()
+    {
+        CWelcomeDlg welcome(*context_);
+        welcome.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&welcome));
+        const int spacing = welcome.style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing);
+        QWidget* parts[] = {
+            welcome.findChild<QLabel*>("congratulations"), welcome.findChild<QLabel*>("offer"),
+            welcome.findChild<QWidget*>("services"), button(&welcome, "continueButton")};
+        for (int i = 0; i + 1 < 4; ++i) {
+            QVERIFY(parts[i] && parts[i + 1]);
+            const int gap = parts[i + 1]->geometry().top() - parts[i]->geometry().bottom() - 1;
+            QVERIFY2(
+                gap <= 2 * std::max(spacing, 6),
+                qPrintable(QString("%1 pixels below %2").arg(gap).arg(parts[i]->objectName())));
+        }
+        // The dialog is as tall as its contents at its width, whatever the
+        // desktop's font: no room left over to spread between the parts.
+        QCOMPARE(welcome.height(), welcome.heightForWidth(welcome.width()));
+        // The labels are wholly shown, every line of them.
+        for (int i = 0; i < 2; ++i) {
+            auto* label = static_cast<QLabel*>(parts[i]);
+            QVERIFY(label->height() >= label->heightForWidth(label->width()));
+        }
+        welcome.hide();
     }
 
     void releaseNotesOpenTheirTopicAndCloseEndsTheProgram()

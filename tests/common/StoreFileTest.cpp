@@ -1,9 +1,9 @@
 // The store under files that are not what they should be: held locks, links,
 // other owners, devices, pipes, folders, full disks and leftovers of killed
 // writers.
-#include "RunInChild.h"
 #include "LockHolder.h"
 #include "RegistryTestUtil.h"
+#include "RunInChild.h"
 #include "TempDir.h"
 #include "registry/FileRegistry.h"
 

@@ -1,8 +1,8 @@
-#include "RunInChild.h"
 #include "ConfigLoader.h"
 #include "ConfigSaver.h"
 #include "GTestResponder.h"
 #include "HiveTestSupport.h"
+#include "RunInChild.h"
 #include "Tables.h"
 
 #include <fcntl.h>

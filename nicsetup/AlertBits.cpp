@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AlertBits.h"
 
 namespace velnet::nicsetup {

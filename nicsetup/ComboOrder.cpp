@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ComboOrder.h"
 
 #include <algorithm>

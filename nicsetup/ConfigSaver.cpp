@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ConfigSaver.h"
 
 #include "ProgramName.h"

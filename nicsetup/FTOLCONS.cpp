@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FTOLCONS.h"
 
 #include "NumericInput.h"

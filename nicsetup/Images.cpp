@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Images.h"
 
 namespace velnet::nicsetup {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "NumericInput.h"
 
 #include "ParameterRows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ParameterRows.h"
 
 #include "AlertBits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Servcfg.h"
 
 #include "ConfigLoader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ServcfgDlg.h"
 
 #include "AboutDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SortedComboBox.h"
 
 #include "ComboOrder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ftolconsx.h"
 
 #include "ParameterRows.h"

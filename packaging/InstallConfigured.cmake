@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Included by the install script, not when configuring: writes files that name
 # installed paths, with the prefix of this installation. That prefix is only
 # known now: a package is staged under DESTDIR with the prefix /usr, a test

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package, built with `cpack -G DEB` in the build folder. It is
 # staged under DESTDIR with the prefix /usr whatever the build's own install
 # prefix is, so that the polkit policy, the menu entries and the manual pages

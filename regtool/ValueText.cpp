@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ValueText.h"
 
 #include "CommandLine.h"

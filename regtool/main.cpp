@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RegCommand.h"
 #include "registry/FileRegistry.h"
 

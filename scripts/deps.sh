@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs, on Debian 12, every package the build, the demo and the tests need
 # that is not installed yet. Sourced by run.sh and test.sh.
 velnet_packages=(

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the registry parser's libFuzzer target with clang and runs it over
 # the committed seed corpus (tests/fuzz/corpus) for the given seconds (60).
 # An input that fails is added to the committed corpus, so that it is replayed

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Draws the README's pictures of cardcheck's Diagnostics page after a self-test
 # run and of the echo test dialog while it sends (docs/screenshots/), from the
 # program's own windows on the simulated NICs, offscreen.

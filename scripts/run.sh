@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the programs and runs one of them on demo data:
 #   bash scripts/run.sh nicsetup    the configuration program on the demo registry
 #   bash scripts/run.sh cardcheck   the diagnostics program on the simulated NICs

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the README's pictures of cardcheck's General page from the real
 # dialogs, offscreen, on a copy of the demo registry: on the simulated NICs,
 # and on this machine's first Ethernet NIC through the real libraries (which

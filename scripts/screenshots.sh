@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the dialogs of nicsetup offscreen, on a copy of the demo hive, into
 # docs/screenshots/*.png (the pictures in the README):
 #   bash scripts/screenshots.sh          (or BUILD_DIR=build/normal bash scripts/screenshots.sh)

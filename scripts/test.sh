@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds everything twice (plain, and with AddressSanitizer and
 # UndefinedBehaviorSanitizer), runs every test of both builds, fuzzes the
 # registry parser for a minute and checks that the sources keep the

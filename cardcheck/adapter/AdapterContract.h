@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The contract between cardcheck and the outside libraries that reach the
  * hardware: the hardware-access library "nicport.dll" and one card-type

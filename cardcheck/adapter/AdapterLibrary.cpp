@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AdapterLibrary.h"
 
 #include "resources/StringTable.h"

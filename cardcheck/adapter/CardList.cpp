@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CardList.h"
 
 namespace velnet::cardcheck {

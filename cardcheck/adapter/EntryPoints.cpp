@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EntryPoints.h"
 
 #include "platform/DynamicLibrary.h"

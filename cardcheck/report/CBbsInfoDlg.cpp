@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CBbsInfoDlg.h"
 
 #include "ui/DialogTemplate.h"

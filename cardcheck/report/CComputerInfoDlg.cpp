@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CComputerInfoDlg.h"
 
 #include "report/CProblemInfoDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CCustomerInfoDlg.h"
 
 #include "report/CComputerInfoDlg.h"

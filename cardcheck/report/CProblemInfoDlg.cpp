@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CProblemInfoDlg.h"
 
 #include "report/CReportFinishDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CReportFinishDlg.h"
 
 #include "platform/OsVersion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CReportIntroDlg.h"
 
 #include "platform/OsVersion.h"

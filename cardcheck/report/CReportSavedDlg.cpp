@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CReportSavedDlg.h"
 
 #include "platform/ProcessLauncher.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CSupportPage.h"
 
 #include "platform/HelpViewer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/CWizardPage.h"
 
 #include "resources/StringTable.h"

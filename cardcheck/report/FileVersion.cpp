@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileVersion.h"
 
 #include "registry/Registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ReportWriter.h"
 
 #include "resources/StringTable.h"

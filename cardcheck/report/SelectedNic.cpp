@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/SelectedNic.h"
 
 #include "adapter/AdapterLibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SystemInfo.h"
 
 #include "FileVersion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AdapterPicture.h"
 
 #include "adapter/AdapterLibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BaseAddressSync.h"
 
 #include "adapter/AdapterLibrary.h"

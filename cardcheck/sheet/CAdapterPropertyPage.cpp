@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CAdapterPropertyPage.h"
 
 #include "adapter/AdapterLibrary.h"

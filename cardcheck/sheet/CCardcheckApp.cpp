@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CCardcheckApp.h"
 
 #include "adapter/AdapterLibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CDiagnosticsPage.h"
 
 #include "adapter/AdapterLibrary.h"

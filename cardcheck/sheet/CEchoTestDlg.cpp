@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CEchoTestDlg.h"
 
 #include "adapter/AdapterLibrary.h"

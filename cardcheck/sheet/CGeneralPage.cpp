@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CGeneralPage.h"
 
 #include "adapter/AdapterLibrary.h"

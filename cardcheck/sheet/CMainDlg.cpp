@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CMainDlg.h"
 
 #include "adapter/BindingState.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CNicDetailsDlg.h"
 
 #include "adapter/AdapterLibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CSplashDlg.h"
 
 #include "adapter/AdapterLibrary.h"

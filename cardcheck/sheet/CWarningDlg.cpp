@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CWarningDlg.h"
 
 #include "ui/ContextHelp.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CWelcomeDlg.h"
 
 #include "platform/HelpViewer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RestartPrompt.h"
 
 #include "platform/OsVersion.h"

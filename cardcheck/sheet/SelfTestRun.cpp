@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SelfTestRun.h"
 
 namespace velnet::cardcheck {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StartupDiscovery.h"
 
 #include "adapter/AdapterLibrary.h"

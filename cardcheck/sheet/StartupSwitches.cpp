@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StartupSwitches.h"
 
 #include "resources/StringTable.h"

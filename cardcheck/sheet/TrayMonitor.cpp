@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TrayMonitor.h"
 
 #include "platform/ProcessLauncher.h"

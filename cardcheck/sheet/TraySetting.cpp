@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TraySetting.h"
 
 #include "registry/Registry.h"

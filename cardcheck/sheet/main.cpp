@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/DisplayCheck.h"
 #include "platform/OsVersion.h"
 #include "platform/QtHelpViewer.h"

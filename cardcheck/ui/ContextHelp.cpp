@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ContextHelp.h"
 
 #include "platform/HelpViewer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HelpKeyWatcher.h"
 
 #include "ui/ProgramState.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureWindow.h"
 
 #include "ui/ControlId.h"

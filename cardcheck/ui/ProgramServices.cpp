@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ProgramState's services, apart from its state: the fallbacks are the
 // platform's installed services, which need Qt, and the state is part of the
 // window-free library, which does not link them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProgramState.h"
 
 namespace velnet::cardcheck {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PropertyPage.h"
 
 namespace velnet::cardcheck {

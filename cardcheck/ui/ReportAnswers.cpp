@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ReportAnswers.h"
 
 #include "resources/StringTable.h"

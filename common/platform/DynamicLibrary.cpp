@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DynamicLibrary.h"
 
 #include "LibraryResources.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FakeHelpViewer.h"
 
 namespace velnet::platform {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Resources of a library we load at run time.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OsVersion.h"
 
 #include <sys/utsname.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtHelpViewer.h"
 
 #include "ui/MessageBox.h"

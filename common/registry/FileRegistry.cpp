@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileRegistry.h"
 
 #include "StoreLock.h"

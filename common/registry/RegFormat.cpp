@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RegFormat.h"
 
 #include "RegText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RegText.h"
 
 namespace velnet::registry {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RegTree.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The writing half of RegFormat.h: fresh text, and rewrites that keep the source.
 #include "RegFormat.h"
 #include "RegText.h"

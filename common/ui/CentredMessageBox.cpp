@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CentredMessageBox.h"
 
 #include "WindowPlacement.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DialogTemplate.h"
 
 #include <QEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtMessagePresenter.h"
 
 #include "CentredMessageBox.h"

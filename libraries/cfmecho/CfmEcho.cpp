@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CfmEcho.h"
 
 #include "EchoRecord.h"

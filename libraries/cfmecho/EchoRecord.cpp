@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EchoRecord.h"
 
 #include <algorithm>

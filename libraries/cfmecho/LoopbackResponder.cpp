@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LoopbackResponder.h"
 
 #include "FrameWaiter.h"

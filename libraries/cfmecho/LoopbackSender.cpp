@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LoopbackSender.h"
 
 #include "FrameWaiter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PacketSocket.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StopSignal.h"
 
 #include <cerrno>

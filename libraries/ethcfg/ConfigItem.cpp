@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ConfigItem.h"
 
 namespace velnet::ethcfg {

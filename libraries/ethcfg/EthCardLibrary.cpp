@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EthCardLibrary.h"
 
 #include "AdapterContract.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exports of ETHCFG, the card-type library of the machine's Ethernet NICs:
 // the contract's list of entry points, each forwarded to the member of the
 // same name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EthNic.h"
 
 #include "Ethtool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EthSettings.h"
 
 #include "Ethtool.h"

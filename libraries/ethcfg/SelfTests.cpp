@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SelfTests.h"
 
 #include "Messages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StringTable.h"
 
 namespace velnet::ethcfg {

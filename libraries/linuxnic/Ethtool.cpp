@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Ethtool.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LinkModes.h"
 
 #include "Ethtool.h"

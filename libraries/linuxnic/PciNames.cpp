@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PciNames.h"
 
 extern "C" {

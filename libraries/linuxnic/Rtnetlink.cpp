@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Rtnetlink.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Sysfs.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nicport.dll: the machine's Ethernet NICs, all of the one generic type
 // whose card-type library is ETHCFG.
 

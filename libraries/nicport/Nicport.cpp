@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nicport.dll: finds the simulated NICs and names their types, as the
 // scenario describes them.
 

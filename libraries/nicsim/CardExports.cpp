@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exports of a simulated card-type library, compiled into each one.
 //
 // Every export is an indirect function: the loader's symbol look-up asks its

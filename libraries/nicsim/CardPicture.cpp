@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CardPicture.h"
 
 #include "PngImage.h"

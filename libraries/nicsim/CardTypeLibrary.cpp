@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CardTypeLibrary.h"
 
 #include "AdapterContract.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PngImage.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ScenarioSchema.h"
 
 #include <stdexcept>

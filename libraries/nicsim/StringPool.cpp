@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StringPool.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The applet's one entry point. It runs inside the program that loaded it,
 // on that program's UI thread, and borrows its QApplication; a host without
 // one (a plain command-line loader) gets a private one for the call.

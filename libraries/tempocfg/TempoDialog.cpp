@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TempoDialog.h"
 
 #include "ui_TempoDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // VX210CFG: the card-type library of the Velnet XL desktop NICs.
 
 #include "Product.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // VX410CFG: the card-type library of the Fast Velnet Server XL NICs.
 
 #include "Product.h"

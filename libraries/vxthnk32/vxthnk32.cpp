@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "vxthnk32.h"
 
 #include "registry/FileRegistry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef VXTHNK32_H
 #define VXTHNK32_H
 

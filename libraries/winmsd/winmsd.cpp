@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a system report of the computer described by the registry store
 // (VELNET_REGISTRY) to <ComputerName>.TXT in the current folder. "/s" asks
 // for the report file, "/f" for the full detail; without "/s" it does nothing.

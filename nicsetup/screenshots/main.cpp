@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders nicsetup's dialogs offscreen into PNG files for the README:
 //   nicsetup_screenshots OUTPUT_FOLDER
 // with VELNET_REGISTRY naming a copy of the demo hive (scripts/screenshots.sh

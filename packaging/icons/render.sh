@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the menu icons from their SVG sources at the sizes installed into
 # the hicolor theme (needs rsvg-convert, Debian package librsvg2-bin). The PNG
 # files are kept in the repository; run this only after changing an SVG.

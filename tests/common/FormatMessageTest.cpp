@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "text/FormatMessage.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/HelpFile.h"
 
 #include "TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtTestResponder.h"
 #include "TempDir.h"
 #include "platform/HelpWindow.h"

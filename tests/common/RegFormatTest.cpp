@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "registry/RegFormat.h"
 
 #include "RegistryTestUtil.h"

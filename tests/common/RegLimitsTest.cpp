@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile shapes of the store file: keys nested too deep, names too long,
 // and keys with a great many values.
 #include "TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A rewrite of the store touches the lines of what changed and nothing else.
 #include "TempDir.h"
 #include "registry/FileRegistry.h"

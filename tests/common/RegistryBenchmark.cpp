@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The store on a hive of 800 instance keys with 20 values each, and series
 // that show how its cost grows with the values of one key, the number of keys
 // and the depth of a key.

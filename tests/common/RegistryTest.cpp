@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RegistryTestUtil.h"
 #include "TempDir.h"
 #include "registry/FileRegistry.h"

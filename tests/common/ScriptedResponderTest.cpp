@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/ScriptedResponder.h"
 
 #include "GTestResponder.h"

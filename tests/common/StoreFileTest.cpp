@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The store under files that are not what they should be: held locks, links,
 // other owners, devices, pipes, folders, full disks and leftovers of killed
 // writers.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the desktop tests (sourced). Arguments of every test: the source
 # folder and the build folder. Every test works in a scratch folder of its own.
 set -u

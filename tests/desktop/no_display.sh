@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Started where no display can be opened, each program says so, says how to
 # give it one, and ends with status 1 (not with Qt's abort).
 . "$(dirname "$0")/lib.sh"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Both programs on an X display as a person uses them with the keyboard: each
 # window carries exactly its own caption (nothing added after it), every
 # dialog has one size and no minimise or maximise box, and the run ends

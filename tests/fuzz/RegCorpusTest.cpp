@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every input of the fuzzer's corpus, among them each one that ever failed,
 // keeps the round-trip promise in the ordinary builds too.
 #include "RegRoundTrip.h"

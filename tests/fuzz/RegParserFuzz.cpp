@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer entry: any input that breaks the store's round trip aborts.
 #include "RegRoundTrip.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RegRoundTrip.h"
 
 #include "registry/RegFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cardcheck itself on the real NIC libraries, offscreen, inside a network
 // namespace of the test's own whose one NIC is a veth end.
 #include "EchoPartner.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "InsideNetns.h"
 
 #include "NamespacePair.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of the real NIC libraries that need no kernel: discovery over a
 // sysfs tree laid out by the test, link-mode texts, the growing string table,
 // the driver's self-test rows over a scripted suite.

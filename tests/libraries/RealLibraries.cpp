@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RealLibraries.h"
 
 #include "ChildProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The real NIC libraries (lib/velnet/nicport.so and ethcfg.so), loaded with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real NIC libraries on a veth pair between two network namespaces of
 // the test's own: every value is compared with what the kernel reports
 // through other ways (ip, sysfs, the ethtool ioctl called here).

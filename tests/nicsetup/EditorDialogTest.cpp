@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AboutDlg.h"
 #include "Alert.h"
 #include "AlertBits.h"

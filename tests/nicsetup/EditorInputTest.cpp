@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AlertBits.h"
 #include "ComboOrder.h"
 #include "NumericInput.h"

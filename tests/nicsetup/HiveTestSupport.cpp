@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HiveTestSupport.h"
 
 #include "registry/RegFormat.h"

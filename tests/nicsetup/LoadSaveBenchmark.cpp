@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Load and save of nicsetup on the largest configuration the tables hold,
 // beside the cost of only parsing the store file. Built, never run by ctest.
 #include "ConfigLoader.h"

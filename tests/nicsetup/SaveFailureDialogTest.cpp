@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main dialog when its save cannot reach the store: the user is told why
 // once, the dialog stays open with the edits, and a later save succeeds.
 #include "ConfigLoader.h"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The Debian package: built with cpack into a scratch folder, it holds every
 # file that an installation into /usr holds, declares what it needs at run
 # time, and its maintainer scripts create the machine's store on installation

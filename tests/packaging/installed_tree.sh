@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # An installed tree works without the build folder: every file where this
 # platform expects it, nothing in it points into the build folder, the
 # programs run from it on a store of their own, and the menu's launcher hands

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the packaging tests (sourced). Every test works in a scratch
 # folder of its own and installs only there, never into the machine's folders.
 # Arguments of every test: the source folder, the build folder, cmake, cpack.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # What the desktop and man read from the installed tree is valid: the menu
 # entries, the icons they name, the polkit policy and the manual pages.
 . "$(dirname "$0")/lib.sh"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LockHolder.h"
 #include "RegCommand.h"
 #include "RegistryTestUtil.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LockHolder.h"
 
 #include "registry/StoreLock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "NamespacePair.h"
 
 #include "ChildProcess.h"

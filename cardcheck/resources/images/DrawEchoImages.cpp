@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the echo test's pictures: the two computers joined by a cable on the
 // Diagnostics page (bitmap 139), one computer (bitmap 140) and the strip of
 // the 24-frame animation between two computers (animation 159). The PNG files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AdapterTestSupport.h"
 #include "GTestResponder.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/DynamicLibrary.h"
 
 #include "AdapterContract.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The other computer of the echo test: loads the card-type library through
 // the adapter binding, answers echoes as responder and, when its standard
 // input closes, stops and writes what it saw.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AdapterContract.h"
 #include "AdapterTestSupport.h"
 #include "GTestResponder.h"

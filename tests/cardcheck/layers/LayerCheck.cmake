@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks that cardcheck's folders include one another one way only:
 #   sheet -> report -> ui -> adapter -> resources -> common
 # (a folder may use any folder below it), that adapter and resources include

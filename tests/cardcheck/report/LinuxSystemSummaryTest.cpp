@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/LinuxSystemSummary.h"
 
 #include "TempDir.h"

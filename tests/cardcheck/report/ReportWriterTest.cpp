@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/ReportWriter.h"
 
 #include "GTestResponder.h"

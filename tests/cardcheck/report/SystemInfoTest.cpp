@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/SystemInfo.h"
 
 #include "GTestResponder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet/AnimationControl.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The other computer of an echo test: loads the NIC libraries the way
 // cardcheck does (NICPORT_SCENARIO names the scenario, which gives this
 // process its own computer name and UDP port), selects the first NIC and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the Properties page, the Diagnostics page and the echo test dialog

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Takes the README's pictures of the Diagnostics page after a run and of the
 // echo test dialog while it sends, from the program's own sheet and dialog on
 // the simulated NICs, rendered offscreen. A second process answers the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PagesFixture.h"
 #include "QtTestResponder.h"
 #include "TempDir.h"

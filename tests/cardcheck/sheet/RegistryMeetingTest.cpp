@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // cardcheck and nicsetup meet only in the server driver's registry keys: the
 // addresses cardcheck's General page copies there are what nicsetup shows.
 

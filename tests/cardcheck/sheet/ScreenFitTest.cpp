@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtTestResponder.h"
 #include "SimulatedNics.h"
 #include "TempDir.h"

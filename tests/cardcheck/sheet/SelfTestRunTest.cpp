@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet/SelfTestRun.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "GTestResponder.h"
 #include "SimulatedNics.h"
 #include "TempDir.h"

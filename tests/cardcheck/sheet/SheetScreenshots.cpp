@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Grabs the property sheet's General page, as the program shows it on the
 // simulated NICs, into a PNG file, and optionally the opening warning:
 //   cardcheck_screenshots GENERAL.png [WARNING.png]

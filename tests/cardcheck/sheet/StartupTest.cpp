@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModalDriver.h"
 #include "QtTestResponder.h"
 #include "SimulatedNics.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet/TrayMonitor.h"
 
 #include "LinkStatus.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The echo rate and round-trip time of the continuous echo test against the
 // fastest loop the same wire allows: a raw AF_PACKET ping-pong with blocking
 // calls and nothing else, between the same two namespaces, in one run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The echo test between two processes, one in each of two namespaces joined
 // by a veth pair, as two computers on one wire would run it.
 #include "CfmEcho.h"

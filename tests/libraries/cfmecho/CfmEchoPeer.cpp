@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One side of the echo tests and the benchmark, run inside a namespace the
 // test made:
 //   cfm_echo_peer NETNS INTERFACE ROLE [NAME] [options]   (NETNS - : stay)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What EchoSession does before it touches any NIC: these runs never open a
 // socket, so they need no namespace and no privilege.
 #include "CfmEcho.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CfmFrame.h"
 
 #include <gtest/gtest.h>

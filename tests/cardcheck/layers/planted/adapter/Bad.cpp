@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "adapter/Card.h"
 #include "sheet/Page.h"
 #include "ui/MessageBox.h"

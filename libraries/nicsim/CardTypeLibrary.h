@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "AdapterContract.h"
 #include "EchoEngine.h"
 #include "Product.h"
 #include "Scenario.h"
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace velnet::nicsim {
@@ -29,37 +31,10 @@ public:
     // Whether the scenario leaves export `name` in place.
     bool exports(const char* name) const;
 
-    std::int32_t CardName(std::int32_t card, char* name);
-    std::int32_t CardHelp(std::int32_t card);
-    std::int32_t SelectCard(std::int32_t card, std::int16_t flag);
-    const char* Picture();
-    std::int32_t CardSummaryName(std::int32_t item);
-    std::int32_t CardSummaryValue(std::int32_t item, char* value);
-    std::int32_t CardSummaryHelp(std::int32_t item);
-    std::int32_t CardDetailsName(std::int32_t item);
-    std::int32_t CardDetailsValue(std::int32_t item, char* value);
-    std::int32_t CardDetailsHelp(std::int32_t item);
-    std::int32_t ConfigName(std::int32_t item, std::int16_t* advanced);
-    std::int32_t ConfigOption(std::int32_t item, std::int32_t option, char* text);
-    std::int32_t ConfigValue(std::int32_t item, char* value);
-    std::int32_t AutoConfig();
-    std::int32_t ChangeConfigValue(std::int32_t item, std::int32_t option);
-    std::int32_t ConfigHelp(std::int32_t item);
-    std::int32_t StatisticsName(std::int32_t item);
-    std::int32_t StatisticsValue(std::int32_t item, char* value);
-    std::int32_t StatisticsHelp(std::int32_t item);
-    std::int32_t TestName(std::int32_t test);
-    std::int32_t RunTest(std::int32_t test);
-    std::int32_t TestHelp(std::int32_t test);
-    std::int32_t EchoTest(std::uint8_t role, std::int32_t continuous);
-    std::int32_t ClearStats();
-    std::uint8_t EchoState();
-    std::int32_t LastEchoResponder(char* name);
-    std::int32_t LastEchoSender(char* name);
-    std::uint32_t NumberEchosSent();
-    std::uint32_t NumberEchosReceived();
-    std::int32_t DisableDriver(std::int32_t position);
-    std::int32_t EnableDriver(std::int32_t position);
+    // The entry points of the contract, with the types the contract gives them.
+#define NICSIM_ENTRY_MEMBER(Name, Pointer, Display) std::remove_pointer_t<Pointer> Name;
+    VELNET_CARD_ENTRY_POINTS(NICSIM_ENTRY_MEMBER)
+#undef NICSIM_ENTRY_MEMBER
     std::int32_t ResourceString(std::uint32_t id, char* buffer, std::int32_t size);
     std::int32_t ResourceBitmap(const char* name, const unsigned char** bytes, std::uint32_t* size);
 

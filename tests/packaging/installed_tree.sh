@@ -159,16 +159,6 @@ expected=$(printf '%s\n' direct "$(readlink -f "$work/scratch/bin")/nicsetup" "t
 # --- The installed programs start on a display ------------------------------
 # On a virtual X display we can see which windows appear; without one, an
 # offscreen start only shows that the program reaches its first dialog alive.
-wait_for() { # seconds command...: polls the command until it succeeds
-	tries=$(($1 * 5))
-	shift
-	while [ "$tries" -gt 0 ]; do
-		"$@" && return 0
-		sleep 0.2
-		tries=$((tries - 1))
-	done
-	return 1
-}
 display=""
 if command -v Xvfb >/dev/null 2>&1 && command -v xwininfo >/dev/null 2>&1; then
 	# -noreset: a program that starts while the server resets after the

@@ -9,49 +9,14 @@ BUILD_DIR=$2
 CMAKE=$3
 CPACK=$4
 
-SKIP=77
-failures=0
-work=$(mktemp -d "${TMPDIR:-/tmp}/velnet-packaging.XXXXXX")
-background_pids=""
-
-cleanup() {
-	for pid in $background_pids; do
-		kill "$pid" 2>/dev/null
-	done
-	rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-	echo "FAIL: $*" >&2
-	failures=$((failures + 1))
-}
+scratch_name=packaging
+. "$(dirname "$0")/../support/checks.sh"
 
 # check DESCRIPTION COMMAND...: the command must succeed.
 check() {
 	what=$1
 	shift
 	"$@" || fail "$what"
-}
-
-finish() {
-	if [ "$failures" -ne 0 ]; then
-		echo "$failures check(s) failed" >&2
-		exit 1
-	fi
-	echo "all checks passed"
-	exit 0
-}
-
-skip() {
-	echo "SKIP: $*"
-	exit "$SKIP"
-}
-
-need_tools() {
-	for tool in "$@"; do
-		command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (scripts/deps.sh installs it)"
-	done
 }
 
 # Was this program built? Only what exists is installed.

@@ -265,6 +265,24 @@ void FileRegistry::reload()
     refresh();
 }
 
+// The tree's record of where each line stands must describe the file just
+// written for the next rewrite: parse the bytes in hand rather than reading
+// them back. The lock is still held, so the file on disk is these bytes.
+void FileRegistry::adoptWritten(const std::string& bytes)
+{
+    RegParseResult parsed = parseRegFile(bytes);
+    if (!parsed.ok) {
+        reload();
+        return;
+    }
+    loaded_ = currentStamp();
+    tree_ = RegTree();
+    corrupt_ = false;
+    error_.clear();
+    loadRegTree(tree_, std::move(parsed));
+    applyActions(tree_, pending_);
+}
+
 // `inTree` says whether the tree holds the actions already (a group's).
 Status FileRegistry::writeLocked(const std::vector<RegAction>& actions, bool inTree)
 {
@@ -325,9 +343,7 @@ Status FileRegistry::writeFile()
         reload(); // what is in memory never reached the file
         return written.status;
     }
-    // Read back what was written: the tree's record of where each line
-    // stands must describe the new file for the next rewrite.
-    reload();
+    adoptWritten(rewrite.bytes);
     ++rewrites_;
     return Status::Success;
 }

@@ -74,6 +74,7 @@ private:
     Stamp currentStamp() const;
     void refresh();
     void reload();
+    void adoptWritten(const std::string& bytes);
     bool writable();
     Status change(RegAction action);
     Status writeLocked(const std::vector<RegAction>& actions, bool inTree);

@@ -96,10 +96,18 @@ private:
         return true;
     }
 
-    // The lines read since `begin` become the next piece of the source.
+    // The lines read since `begin` become the next piece of the source. A run
+    // of lines that hold no key or value is one piece: nothing rewrites them
+    // one by one, and a file of blank lines must not cost a record per line.
     ChunkId addChunk(std::size_t begin, RegSource::Kind kind)
     {
-        source_.chunks.push_back({begin, pos_, kind});
+        auto& chunks = source_.chunks;
+        if (kind == RegSource::Kind::Other && !chunks.empty() &&
+            chunks.back().kind == RegSource::Kind::Other && chunks.back().end == begin) {
+            chunks.back().end = pos_;
+            return static_cast<ChunkId>(chunks.size() - 1);
+        }
+        chunks.push_back({begin, pos_, kind});
         return static_cast<ChunkId>(source_.chunks.size() - 1);
     }
 
@@ -342,22 +350,29 @@ RegParseResult failure(int line, std::string message)
 
 RegParseResult parseRegFile(std::string_view bytes)
 {
+    return parseRegBytes(std::string(bytes));
+}
+
+RegParseResult parseRegBytes(std::string bytes)
+{
     RegSource source;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         source.encoding = RegSource::Encoding::Utf16;
-        const std::string_view body = bytes.substr(2);
+        const std::string_view body = std::string_view(bytes).substr(2);
         const bool odd = body.size() % 2 != 0;
         if (!utf16ToUtf8(body.substr(0, body.size() - (odd ? 1 : 0)), source.text))
             return failure(countLines(source.text), "invalid UTF-16 text");
         if (odd)
             return failure(countLines(source.text),
                            "truncated UTF-16 text: the file ends in the middle of a character");
+        std::string().swap(bytes);
     } else if (bytes.starts_with("\xEF\xBB\xBF")) {
         source.encoding = RegSource::Encoding::Utf8Bom;
-        source.text = std::string(bytes.substr(3));
+        bytes.erase(0, 3);
+        source.text = std::move(bytes);
     } else {
-        source.text = std::string(bytes);
+        source.text = std::move(bytes);
     }
     RegParseResult result = Parser(source.text, source).run();
     if (result.ok)

@@ -103,8 +103,10 @@ void appendValue(std::string& out, const std::string& name, const Value& v, cons
         std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
         out += buf;
     }
-    std::string wide;
-    if (style.version5 && isTextType(v.type) && utf8ToUtf16(asText(v.data), wide)) {
+    if (style.version5 && isTextType(v.type)) {
+        // Read back as UTF-16, whatever bytes the value holds (see RegText.h).
+        std::string wide;
+        (void)utf8ToUtf16(asText(v.data), wide); // not valid UTF-8 is fine: it is escaped
         appendHex(out, lineStart, wide, style);
         return;
     }
@@ -279,7 +281,7 @@ std::string encode(const RegSource& source, std::string text)
     switch (source.encoding) {
     case RegSource::Encoding::Utf16: {
         std::string out = "\xFF\xFE";
-        utf8ToUtf16(text, out);
+        (void)utf8ToUtf16(text, out); // bytes that are not UTF-8 are escaped, not lost
         return out;
     }
     case RegSource::Encoding::Utf8Bom:

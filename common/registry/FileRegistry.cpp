@@ -91,7 +91,7 @@ void FileRegistry::refreshFrom(const StorePlace& place)
             error_ = std::move(read.error);
             return;
         }
-        RegParseResult parsed = parseRegFile(std::move(bytes));
+        RegParseResult parsed = parseRegBytes(std::move(bytes));
         if (!parsed.ok) {
             corrupt_ = true;
             error_ = describe(path_, parsed.errorLine, parsed.error);
@@ -297,7 +297,7 @@ void FileRegistry::reload()
 // them back. The lock is still held, so the file on disk is these bytes.
 void FileRegistry::adoptWritten(std::string bytes, StorePlace& place)
 {
-    RegParseResult parsed = parseRegFile(std::move(bytes));
+    RegParseResult parsed = parseRegBytes(std::move(bytes));
     if (!parsed.ok || !file_.restat(place).ok()) {
         reload();
         return;
@@ -392,7 +392,7 @@ Status FileRegistry::importFile(const std::string& file, std::string* error)
             *error = std::move(read.error);
         return Status::NotFound;
     }
-    RegParseResult parsed = parseRegFile(std::move(bytes));
+    RegParseResult parsed = parseRegBytes(std::move(bytes));
     if (!parsed.ok) {
         if (error)
             *error = describe(file, parsed.errorLine, parsed.error);

@@ -235,8 +235,14 @@ void collectKeyEdits(const RegTree& tree, const RegNode& node, const std::string
 
 std::string assemble(const RegSource& source, const Edits& edits, const Style& style, bool& changed)
 {
+    // One allocation for the whole text: a store may be big.
+    std::size_t size = source.text.size() + edits.tail.size() + 2 * kHeader4.size();
+    for (const auto* edited : {&edits.replaced, &edits.inserted}) {
+        for (const auto& [chunk, text] : *edited)
+            size += text.size() + 2;
+    }
     std::string out;
-    out.reserve(source.text.size() + edits.tail.size());
+    out.reserve(size);
     if (source.chunks.empty()) {
         out += kHeader4;
         out += style.newline;

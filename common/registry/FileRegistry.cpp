@@ -91,13 +91,12 @@ void FileRegistry::refreshFrom(const StorePlace& place)
             error_ = std::move(read.error);
             return;
         }
-        RegParseResult parsed = parseRegBytes(std::move(bytes));
-        if (!parsed.ok) {
+        if (RegParseResult loaded = loadRegBytes(tree_, std::move(bytes)); !loaded.ok) {
+            tree_ = RegTree();
             corrupt_ = true;
-            error_ = describe(path_, parsed.errorLine, parsed.error);
+            error_ = describe(path_, loaded.errorLine, loaded.error);
             return;
         }
-        loadRegTree(tree_, std::move(parsed));
     }
     applyActions(tree_, pending_);
 }
@@ -297,16 +296,14 @@ void FileRegistry::reload()
 // them back. The lock is still held, so the file on disk is these bytes.
 void FileRegistry::adoptWritten(std::string bytes, StorePlace& place)
 {
-    RegParseResult parsed = parseRegBytes(std::move(bytes));
-    if (!parsed.ok || !file_.restat(place).ok()) {
+    tree_ = RegTree();
+    if (!loadRegBytes(tree_, std::move(bytes)).ok || !file_.restat(place).ok()) {
         reload();
         return;
     }
     loaded_ = stampOf(place);
-    tree_ = RegTree();
     corrupt_ = false;
     error_.clear();
-    loadRegTree(tree_, std::move(parsed));
     applyActions(tree_, pending_);
 }
 

@@ -52,6 +52,11 @@ RegParseResult parseRegFile(std::string_view bytes);
 // a copy, so that a big store costs its size once.
 RegParseResult parseRegBytes(std::string bytes);
 
+// Makes `tree` (a fresh one) what the file's bytes say, as parseRegBytes and
+// loadRegTree do together, but without holding an action for every line at
+// once. On failure the tree is half made: throw it away.
+RegParseResult loadRegBytes(RegTree& tree, std::string bytes);
+
 // Makes `tree` (a fresh one) what the file says, remembering where each key
 // and value stands in it so that a rewrite keeps everything else.
 void loadRegTree(RegTree& tree, RegParseResult parsed);

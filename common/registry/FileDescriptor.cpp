@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "FileDescriptor.h"
+#include "common/registry/FileDescriptor.h"
 
 #include <unistd.h>
 #include <utility>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "FileDescriptor.h"
-#include "Registry.h"
-#include "base/Result.h"
+#include "common/base/Result.h"
+#include "common/registry/FileDescriptor.h"
+#include "common/registry/Registry.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "StoreLock.h"
+#include "common/registry/StoreLock.h"
 
-#include "StoreFile.h"
+#include "common/registry/StoreFile.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "AllocationMeter.h"
+#include "tests/common/AllocationMeter.h"
 
 #include <atomic>
 #include <cstdlib>

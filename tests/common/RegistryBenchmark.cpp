@@ -3,9 +3,9 @@
 // that show how its cost grows with the values of one key, the number of keys,
 // the depth of a key and the number of deletions, and what a file of blank
 // lines costs in memory.
-#include "AllocationMeter.h"
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/common/AllocationMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

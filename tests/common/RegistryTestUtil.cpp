@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "RegistryTestUtil.h"
+#include "tests/common/RegistryTestUtil.h"
 
-#include "RunInChild.h"
-#include "TempDir.h"
+#include "tests/support/RunInChild.h"
+#include "tests/support/TempDir.h"
 
 #include <algorithm>
 #include <dirent.h>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // What the store costs in memory on files of many lines, and the size beyond
 // which it refuses a file.
-#include "AllocationMeter.h"
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/common/AllocationMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -2,14 +2,14 @@
 // The store as root writes it beside users who plant links and lock files in
 // a folder they share with it: nothing outside the store is read, written or
 // given away, and each refusal says why.
-#include "RegistryTestUtil.h"
-#include "RunInChild.h"
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/common/RegistryTestUtil.h"
+#include "tests/support/RunInChild.h"
+#include "tests/support/TempDir.h"
 
 #include <functional>
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -2,10 +2,10 @@
 // regtool against what happens to a store on a shared machine: writers killed
 // at any moment, neighbours planting names, stores and lock files it may not
 // use. Every refusal names the file and the reason.
-#include "RegCommand.h"
-#include "RegistryTestUtil.h"
-#include "RunInChild.h"
-#include "TempDir.h"
+#include "regtool/RegCommand.h"
+#include "tests/common/RegistryTestUtil.h"
+#include "tests/support/RunInChild.h"
+#include "tests/support/TempDir.h"
 
 #include <chrono>
 #include <csignal>

@@ -328,7 +328,7 @@ Status FileRegistry::writeLocked(const std::vector<RegAction>& actions, bool inT
 Status FileRegistry::writeInPlace(const std::vector<RegAction>& actions, bool inTree,
                                   StorePlace& place)
 {
-    StoreLock lock(place.folder->get(), place.name + ".lock", place.file() + ".lock",
+    StoreLock lock(place.folder->get(), place.name + ".lock", place.file + ".lock",
                    place.exists ? &place.status : nullptr, lockWait_);
     if (!lock.held())
         return lockFailure(lock);

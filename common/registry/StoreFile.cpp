@@ -251,6 +251,7 @@ Result<StorePlace> StoreFile::locate() const
     StorePlace place;
     place.folderPath = directoryOf(current);
     place.name = baseNameOf(current);
+    place.file = current;
     const int folder = ::open(place.folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) {
         if (errno == ENOENT)

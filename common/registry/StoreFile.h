@@ -38,12 +38,11 @@ struct StorePlace
     std::shared_ptr<FileDescriptor> folder; // empty when the folder does not exist
     std::string folderPath;
     std::string name;
+    std::string file; // the folder and the name, as the links spelt them
     bool exists = false;
     struct stat status
     {
     };
-
-    std::string file() const { return folderPath + "/" + name; }
 };
 
 // The store's file as the system sees it. A store that is a symbolic link

@@ -74,7 +74,7 @@ fi
 # --- Debian policy ----------------------------------------------------------
 # Every error and warning of lintian fails; what it only mentions (I:, P:)
 # does not. The changelog's version is the package's.
-lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
 grep -E '^[EW]: ' "$work/lintian.log" >"$work/lintian.faults" &&
 	fail "lintian finds: $(cat "$work/lintian.faults")"
 zcat "$work/root/usr/share/doc/velnet/changelog.gz" | head -n 1 | grep -qF "velnet ($(dpkg-deb -f "$deb" Version))" ||

@@ -10,7 +10,7 @@ velnet_packages=(
   desktop-file-utils mandoc
   dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
   clang libclang-rt-14-dev
-  iproute2 tcpdump
+  iproute2 tcpdump lintian
 )
 
 velnet_install_missing() {

@@ -2,6 +2,7 @@
 #include "nicsetup/AboutDlg.h"
 
 #include "common/ui/DialogTemplate.h"
+#include "common/ui/OwnerCentred.h"
 #include "nicsetup/Images.h"
 #include "ui_AboutDlg.h"
 
@@ -11,6 +12,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui
 {
     ui_->setupUi(this);
     ui::DialogTemplate::apply(this);
+    ui::OwnerCentred::apply(this);
     ui_->icon->setPixmap(Images::icon().pixmap(QSize(32, 32)));
     ui_->icon->setProperty("controlId", Images::IDR_MAINFRAME);
 }

@@ -2,6 +2,7 @@
 #include "nicsetup/Alert.h"
 
 #include "common/ui/DialogTemplate.h"
+#include "common/ui/OwnerCentred.h"
 #include "nicsetup/AlertBits.h"
 #include "nicsetup/RowKeys.h"
 #include "nicsetup/Tables.h"
@@ -17,6 +18,7 @@ Alert::Alert(unsigned adapterIndex, const QString& label, unsigned row, QWidget*
 {
     ui_->setupUi(this);
     ui::DialogTemplate::apply(this);
+    ui::OwnerCentred::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &Alert::accept);
     ui_->vallist->header()->setSectionsClickable(false);
     ui_->vallist->header()->setDefaultAlignment(Qt::AlignCenter);

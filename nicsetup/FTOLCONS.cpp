@@ -3,6 +3,7 @@
 
 #include "common/ui/DialogTemplate.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/OwnerCentred.h"
 #include "nicsetup/NumericInput.h"
 #include "nicsetup/ParameterRows.h"
 #include "nicsetup/ProgramName.h"
@@ -38,6 +39,7 @@ FTOLCONS::FTOLCONS(unsigned adapterIndex, const QString& label, unsigned row, QW
 {
     ui_->setupUi(this);
     ui::DialogTemplate::apply(this);
+    ui::OwnerCentred::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &FTOLCONS::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &FTOLCONS::reject);
     // Only what the user types is checked, not the value the editor opens with.

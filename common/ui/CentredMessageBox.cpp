@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "common/ui/CentredMessageBox.h"
 
+#include "common/ui/DialogTemplate.h"
 #include "common/ui/WindowPlacement.h"
 
 #include <QGuiApplication>
@@ -12,6 +13,10 @@ void CentredMessageBox::showEvent(QShowEvent* event)
 {
     // QMessageBox settles its size here, before the window appears.
     QMessageBox::showEvent(event);
+    // A short text would leave the box narrower than its caption, which the
+    // window manager then cuts off.
+    if (const int caption = DialogTemplate::captionWidth(this); width() < caption)
+        setFixedSize(caption, height());
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     const QRect available =
         (owner ? owner->screen() : QGuiApplication::primaryScreen())->availableGeometry();

@@ -53,7 +53,7 @@ std::uint32_t DisplayInstance::atom(const char* name) const
     const Reply reply(xcb_intern_atom_reply(
         connection_, xcb_intern_atom(connection_, 0, std::uint16_t(std::strlen(name)), name),
         nullptr));
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : std::uint32_t{XCB_ATOM_NONE};
 }
 
 QString DisplayInstance::captionOf(std::uint32_t window) const

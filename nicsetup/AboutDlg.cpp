@@ -11,8 +11,8 @@ namespace velnet::nicsetup {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>())
 {
     ui_->setupUi(this);
-    ui::DialogTemplate::apply(this);
     ui::OwnerCentred::apply(this);
+    ui::DialogTemplate::apply(this);
     ui_->icon->setPixmap(Images::icon().pixmap(QSize(32, 32)));
     ui_->icon->setProperty("controlId", Images::IDR_MAINFRAME);
 }

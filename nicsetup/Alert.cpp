@@ -17,8 +17,8 @@ Alert::Alert(unsigned adapterIndex, const QString& label, unsigned row, QWidget*
       label_(label), row_(row)
 {
     ui_->setupUi(this);
-    ui::DialogTemplate::apply(this);
     ui::OwnerCentred::apply(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &Alert::accept);
     ui_->vallist->header()->setSectionsClickable(false);
     ui_->vallist->header()->setDefaultAlignment(Qt::AlignCenter);

@@ -38,8 +38,8 @@ FTOLCONS::FTOLCONS(unsigned adapterIndex, const QString& label, unsigned row, QW
       label_(label), row_(row)
 {
     ui_->setupUi(this);
-    ui::DialogTemplate::apply(this);
     ui::OwnerCentred::apply(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &FTOLCONS::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &FTOLCONS::reject);
     // Only what the user types is checked, not the value the editor opens with.

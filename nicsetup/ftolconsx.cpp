@@ -14,8 +14,8 @@ ftolconsx::ftolconsx(unsigned adapterIndex, const QString& label, unsigned row, 
       label_(label), row_(row)
 {
     ui_->setupUi(this);
-    ui::DialogTemplate::apply(this);
     ui::OwnerCentred::apply(this);
+    ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &ftolconsx::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &ftolconsx::reject);
     OnInitDialog();

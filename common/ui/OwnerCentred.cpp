@@ -19,15 +19,14 @@ void OwnerCentred::apply(QWidget* dialog)
     dialog->installEventFilter(new OwnerCentred(dialog));
 }
 
-QPoint OwnerCentred::framePosition(const QWidget* dialog, const QWidget* owner)
+QPoint OwnerCentred::clientPosition(const QWidget* dialog, const QWidget* owner)
 {
     QRect client(QPoint(), dialog->size());
     client.moveCenter(owner->geometry().center());
-    // The dialog gets the owner's decoration: its frame starts that far
-    // above and to the left of its client area.
+    // The dialog gets the owner's decoration; kept on the screen with it.
     const QPoint decoration = owner->geometry().topLeft() - owner->frameGeometry().topLeft();
     const QRect frame(client.topLeft() - decoration, dialog->size() + frameAllowance(owner));
-    return keptInside(frame, owner->screen()->availableGeometry()).topLeft();
+    return keptInside(frame, owner->screen()->availableGeometry()).topLeft() + decoration;
 }
 
 bool OwnerCentred::eventFilter(QObject* watched, QEvent* event)
@@ -37,8 +36,10 @@ bool OwnerCentred::eventFilter(QObject* watched, QEvent* event)
     auto* dialog = static_cast<QWidget*>(watched);
     if (event->type() == QEvent::Show && !event->spontaneous() && dialog->parentWidget()) {
         const QWidget* owner = dialog->parentWidget()->window();
+        // The client area's own position: the window manager puts it there
+        // whatever decoration it then draws around it.
         if (owner->isVisible())
-            dialog->move(framePosition(dialog, owner));
+            dialog->setGeometry(QRect(clientPosition(dialog, owner), dialog->size()));
     }
     return QObject::eventFilter(watched, event);
 }

@@ -21,12 +21,11 @@ if [ -n "$main" ]; then
 	centre_x=$(($1 + $3 / 2))
 	centre_y=$(($2 + $4 / 2))
 	first_place=""
-	# The choice editor (F2 on the first row) three times, then the numeric one.
-	for key in F2 F2 F2 Down+space; do
-		case $key in
-		Down+space) keys "$main" Down space ;;
-		*) keys "$main" "$key" ;;
-		esac
+	# The choice editor (F2 on the first row of the list, tabbed into) three
+	# times, then the numeric one (Space on the second row).
+	for key in Tab+Tab+F2 F2 F2 Down+space; do
+		# shellcheck disable=SC2046
+		keys "$main" $(echo "$key" | tr '+' ' ')
 		editor=$(wait_window "$acd" "$main") || { fail "$key opened no editor: $(windows)"; break; }
 		sleep 0.5
 		set -- $(client_area "$editor")
@@ -34,7 +33,7 @@ if [ -n "$main" ]; then
 		dy=$(($2 + $4 / 2 - centre_y))
 		[ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] ||
 			fail "the editor opened by $key is $dx, $dy px off the main window's centre"
-		if [ "$key" = F2 ]; then
+		if [ "$key" != Down+space ]; then
 			[ -n "$first_place" ] || first_place="$1 $2"
 			[ "$1 $2" = "$first_place" ] || fail "the choice editor opened at $1 $2, before at $first_place"
 		fi

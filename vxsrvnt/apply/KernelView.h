@@ -7,7 +7,12 @@
 
 namespace velnet::vxsrvnt {
 
-enum class NicRole { StandAlone, Primary, Backup };
+enum class NicRole
+{
+    StandAlone,
+    Primary,
+    Backup
+};
 
 struct VlanView
 {

@@ -46,7 +46,6 @@ struct AcdPolicy
     std::uint32_t alertMask = kDefaultAlertMask; // AlertKind bits
 
     bool watched() const { return level != SelfCheckLevel::Off && windowSeconds != 0; }
-    bool alerts(std::uint32_t kindBit) const { return (alertMask & kindBit) != 0; }
     // A window with `packets` good and `bad` bad packets: bad when it has
     // any bad packet and their share reaches the ratio.
     bool badShare(std::uint64_t packets, std::uint64_t bad) const;

@@ -10,7 +10,10 @@
 #include "vxsrvnt/config/DriverConfig.h"
 #include "vxsrvnt/nics/NicBinding.h"
 
+#include <chrono>
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace velnet::vxsrvnt::autocure {
@@ -64,13 +67,19 @@ private:
         std::optional<NicBinding> binding;
         int partner = 0; // adapter number of the pair's other member, 0 when none
         NicWatch watch;
+        bool gone = false;       // its interface was missing from the last reading
+        bool noSelfTest = false; // its driver has no online self test
+        std::optional<Alert> lastAlert;
+        std::chrono::milliseconds lastAlertAt{0};
     };
 
-    void closeWindow(Nic& nic, const LinkCounters* link);
+    void closeWindow(Nic& nic);
     void considerCure(Nic& nic);
     bool partnerHealthy(const Nic& nic) const;
     bool handOver(Nic& nic, const LinkCounters& link);
-    void emit(Nic& nic, Alert alert);
+    // Records the alert as the NIC's last and writes it when its kind's bit
+    // is set in `mask` (the NIC's AlertType when not given).
+    void emit(Nic& nic, Alert alert, std::optional<std::uint32_t> mask = std::nullopt);
     void emitAlways(Alert alert); // configuration warnings: not governed by AlertType
     Nic* find(int adapterNumber);
     const Nic* find(int adapterNumber) const;
@@ -81,6 +90,7 @@ private:
     const Clock& clock_;
     std::map<int, Nic> nics_;
     std::map<int, LinkCounters> lastRead_; // by ifindex, from the last tick
+    bool readFailing_ = false;
 };
 
 } // namespace velnet::vxsrvnt::autocure

@@ -63,7 +63,9 @@ public:
     int badWindowsInARow() const { return run_; }
     int cures() const { return cures_; }
     int curesThatFailed() const { return failedInARow_; }
-    int pauseWindows() const { return pause_; }
+    bool awaitingVerdict() const { return awaitingVerdict_; }
+    // Windows to close before a cure may come again; 0 when it may now.
+    int pauseWindows() const { return allowedFrom_ > closes_ ? allowedFrom_ - closes_ : 0; }
     const std::optional<WindowFigures>& lastWindow() const { return last_; }
     bool linkUp() const { return carrier_ || !adminUp_; }
 
@@ -85,7 +87,8 @@ private:
     bool awaitingVerdict_ = false;
     CureVerdict verdict_ = CureVerdict::None;
     int failedInARow_ = 0; // cures that did not help, or were withheld, in a row
-    int pause_ = 0;        // windows to close before the next cure
+    int closes_ = 0;       // windows closed so far
+    int allowedFrom_ = 0;  // the close from which a cure may come again
 };
 
 } // namespace velnet::vxsrvnt::autocure

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "vxsrvnt/autocure/CounterSource.h"
+
+namespace velnet::netlink {
+class Rtnl;
+}
+
+namespace velnet::vxsrvnt::autocure {
+
+// The kernel's uniform link counters (IFLA_STATS64) and link state of every
+// link, from one RTM_GETLINK dump. Only the few attributes the monitor needs
+// are read from each answer.
+class RtnlCounterSource : public CounterSource
+{
+public:
+    explicit RtnlCounterSource(netlink::Rtnl& rtnl) : rtnl_(rtnl) {}
+    velnet::Result<std::vector<LinkCounters>> readAll() override;
+
+private:
+    netlink::Rtnl& rtnl_;
+};
+
+} // namespace velnet::vxsrvnt::autocure

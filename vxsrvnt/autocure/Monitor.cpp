@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "vxsrvnt/autocure/Monitor.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -141,9 +142,9 @@ void Monitor::tick()
         return;
     }
     readFailing_ = false;
-    lastRead_.clear();
-    for (LinkCounters& link : *read)
-        lastRead_.emplace(link.ifindex, std::move(link));
+    lastRead_ = std::move(read).value();
+    std::sort(lastRead_.begin(), lastRead_.end(),
+              [](const LinkCounters& a, const LinkCounters& b) { return a.ifindex < b.ifindex; });
 
     // Every due window closes before any cure is considered, so that a pair
     // whose members both turned bad in this tick is seen as both sick.
@@ -152,8 +153,8 @@ void Monitor::tick()
     for (auto& [number, nic] : nics_) {
         if (!nic.watch.policy().watched() || !nic.binding)
             continue;
-        auto it = lastRead_.find(nic.binding->ifindex);
-        if (it == lastRead_.end()) {
+        const LinkCounters* link = lastRead(nic.binding->ifindex);
+        if (!link) {
             if (!nic.gone)
                 emit(nic,
                      {AlertKind::Error,
@@ -169,7 +170,7 @@ void Monitor::tick()
             nic.gone = false;
             nic.watch.restart(now);
         }
-        if (nic.watch.observe(it->second))
+        if (nic.watch.observe(*link))
             emit(nic,
                  {AlertKind::Error, "link-lost", "link lost", nic.binding->ifname, number, {}});
         if (nic.watch.windowDue(now)) {
@@ -206,6 +207,9 @@ void Monitor::closeWindow(Nic& nic)
         }
     }
     const WindowFigures f = nic.watch.close(clock_.now(), selfTestFailed);
+    if (f.verdict != WindowVerdict::Bad &&
+        nic.watch.lastCureVerdict() == NicWatch::CureVerdict::None)
+        return; // the common case, every window of every NIC: nothing to say
     const std::vector<std::pair<std::string, std::string>> figures{
         {"PACKETS", std::to_string(f.packets)},
         {"BAD_PACKETS", std::to_string(f.badPackets)},
@@ -248,8 +252,8 @@ bool Monitor::partnerHealthy(const Nic& nic) const
     const Nic* partner = find(nic.partner);
     if (!partner || !partner->binding || partner->gone)
         return false;
-    auto it = lastRead_.find(partner->binding->ifindex);
-    if (it == lastRead_.end() || !it->second.adminUp || !it->second.carrier)
+    const LinkCounters* link = lastRead(partner->binding->ifindex);
+    if (!link || !link->adminUp || !link->carrier)
         return false;
     if (!partner->watch.policy().watched())
         return true;
@@ -288,7 +292,7 @@ bool Monitor::handOver(Nic& nic, const LinkCounters& link)
 void Monitor::considerCure(Nic& nic)
 {
     const std::string& ifname = nic.binding->ifname;
-    const LinkCounters& link = lastRead_.at(nic.binding->ifindex);
+    const LinkCounters& link = *lastRead(nic.binding->ifindex); // read in this tick
     if (nic.partner != 0) {
         if (!partnerHealthy(nic)) {
             const Nic* partner = find(nic.partner);
@@ -353,6 +357,13 @@ void Monitor::emitAlways(Alert alert)
     alerts_.write(alert);
 }
 
+const LinkCounters* Monitor::lastRead(int ifindex) const
+{
+    auto it = std::lower_bound(lastRead_.begin(), lastRead_.end(), ifindex,
+                               [](const LinkCounters& l, int i) { return l.ifindex < i; });
+    return it != lastRead_.end() && it->ifindex == ifindex ? &*it : nullptr;
+}
+
 std::vector<NicHealth> Monitor::snapshot() const
 {
     const auto now = clock_.now();
@@ -366,8 +377,7 @@ std::vector<NicHealth> Monitor::snapshot() const
             h.state = NicState::Off;
         else if (!nic.binding || nic.gone)
             h.state = NicState::Gone;
-        else if (auto it = lastRead_.find(nic.binding->ifindex);
-                 it != lastRead_.end() && !it->second.adminUp)
+        else if (const LinkCounters* link = lastRead(nic.binding->ifindex); link && !link->adminUp)
             h.state = NicState::AdminDown;
         else
             h.state = NicState::Watching;

@@ -89,7 +89,9 @@ private:
     AlertSink& alerts_;
     const Clock& clock_;
     std::map<int, Nic> nics_;
-    std::map<int, LinkCounters> lastRead_; // by ifindex, from the last tick
+    // The last tick's reading, by ascending ifindex; null when not there.
+    const LinkCounters* lastRead(int ifindex) const;
+    std::vector<LinkCounters> lastRead_;
     bool readFailing_ = false;
 };
 

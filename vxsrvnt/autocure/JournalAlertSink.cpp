@@ -59,6 +59,7 @@ bool JournalAlertSink::toJournal(const Alert& alert)
     std::vector<std::string> fields{
         "MESSAGE=" + subject(alert) + alert.message,
         std::string("MESSAGE_ID=") + kMessageId,
+        "SYSLOG_IDENTIFIER=vxsrvnt",
         "PRIORITY=" + std::to_string(alertPriority(alert.kind)),
         std::string("VXSRVNT_ALERT=") + alertKindName(alert.kind),
         "VXSRVNT_EVENT=" + alert.event,

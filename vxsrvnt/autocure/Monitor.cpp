@@ -16,12 +16,17 @@ std::string percentText(double percent)
     return text;
 }
 
+std::string badWindows(int n)
+{
+    return std::to_string(n) + (n == 1 ? " bad window" : " bad windows");
+}
+
 std::string policyText(const AcdPolicy& p)
 {
     return std::string(levelName(p.level)) + ", window " + std::to_string(p.windowSeconds) +
            " s, ratio " + std::to_string(p.ratioPercent) + " %, tolerance " +
-           toleranceName(p.toleranceWindows) + " (" + std::to_string(p.toleranceWindows) +
-           " bad windows), alerts " + std::to_string(p.alertMask);
+           toleranceName(p.toleranceWindows) + " (" + badWindows(p.toleranceWindows) +
+           "), alerts " + std::to_string(p.alertMask);
 }
 
 std::vector<std::pair<std::string, std::string>> policyFields(const AcdPolicy& p)
@@ -324,11 +329,11 @@ void Monitor::considerCure(Nic& nic)
         nic.watch.cureWithheld();
         return;
     }
+    const int run = nic.watch.badWindowsInARow();
     nic.watch.cured();
     emit(nic, {AlertKind::Information,
                "cured",
-               "cured after " + std::to_string(nic.watch.policy().toleranceWindows) +
-                   " bad windows: " + how,
+               "cured after " + badWindows(run) + " in a row: " + how,
                ifname,
                nic.adapterNumber,
                {{"CURE", how}, {"CURES", std::to_string(nic.watch.cures())}}});

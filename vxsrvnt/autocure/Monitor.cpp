@@ -96,21 +96,31 @@ void Monitor::configure(const DriverConfig& config, const std::vector<NicBinding
 
         const bool sameLink =
             old && old->binding && binding && old->binding->ifindex == binding->ifindex;
-        if (old && old->watch.policy().watched() && policy.watched()) {
+        const std::optional<AcdPolicy> oldPolicy =
+            old ? std::optional<AcdPolicy>(old->watch.policy()) : std::nullopt;
+        const bool wasWatched = oldPolicy && oldPolicy->watched();
+        if (old) {
+            nic.lastAlert = old->lastAlert;
+            nic.lastAlertAt = old->lastAlertAt;
+        }
+        if (wasWatched && policy.watched()) {
             nic.watch = std::move(old->watch);
             nic.watch.setPolicy(policy);
-            if (!sameLink)
+            if (sameLink) {
+                nic.gone = old->gone;
+                nic.noSelfTest = old->noSelfTest;
+            } else {
                 nic.watch.restart(now);
+            }
         } else {
             nic.watch = NicWatch(policy, now);
         }
 
-        const bool changed = !old || old->watch.policy() != policy;
+        const bool changed = !oldPolicy || *oldPolicy != policy;
         auto [it, inserted] = next.emplace(a.adapterNumber, std::move(nic));
         (void)inserted; // adapter numbers are unique in a DriverConfig
         if (!changed)
             continue;
-        const bool wasWatched = old && old->watch.policy().watched();
         if (policy.watched() || wasWatched) {
             Alert alert{AlertKind::Information,
                         policy.watched()
@@ -126,7 +136,7 @@ void Monitor::configure(const DriverConfig& config, const std::vector<NicBinding
                                 : "autocure stopped";
             // A NIC that stops being watched says so under the alert bits it had.
             emit(it->second, std::move(alert),
-                 policy.watched() ? policy.alertMask : old->watch.policy().alertMask);
+                 policy.watched() ? policy.alertMask : oldPolicy->alertMask);
         }
     }
     nics_ = std::move(next);
@@ -175,7 +185,7 @@ void Monitor::tick()
             nic.gone = false;
             nic.watch.restart(now);
         }
-        if (nic.watch.observe(*link))
+        if (nic.watch.observe(*link, now))
             emit(nic,
                  {AlertKind::Error, "link-lost", "link lost", nic.binding->ifname, number, {}});
         if (nic.watch.windowDue(now)) {
@@ -224,6 +234,17 @@ void Monitor::closeWindow(Nic& nic)
         {"SAMPLING_RATIO", std::to_string(nic.watch.policy().ratioPercent)},
         {"CURES", std::to_string(nic.watch.cures())}};
 
+    if (f.verdict == WindowVerdict::Bad) {
+        std::string why = f.linkLost         ? "link lost"
+                          : f.selfTestFailed ? "self test failed"
+                                             : percentText(f.badPercent) + " % bad packets (" +
+                                                   std::to_string(f.badPackets) + " of " +
+                                                   std::to_string(f.packets + f.badPackets) + ")";
+        emit(nic, {AlertKind::Warning, "bad-window",
+                   "bad window " + std::to_string(nic.watch.badWindowsInARow()) + " of " +
+                       std::to_string(nic.watch.policy().toleranceWindows) + ": " + why,
+                   ifname, nic.adapterNumber, figures});
+    }
     switch (nic.watch.lastCureVerdict()) {
     case NicWatch::CureVerdict::Helped:
         emit(nic,
@@ -238,17 +259,6 @@ void Monitor::closeWindow(Nic& nic)
         break;
     case NicWatch::CureVerdict::None:
         break;
-    }
-    if (f.verdict == WindowVerdict::Bad) {
-        std::string why = f.linkLost         ? "link lost"
-                          : f.selfTestFailed ? "self test failed"
-                                             : percentText(f.badPercent) + " % bad packets (" +
-                                                   std::to_string(f.badPackets) + " of " +
-                                                   std::to_string(f.packets + f.badPackets) + ")";
-        emit(nic, {AlertKind::Warning, "bad-window",
-                   "bad window " + std::to_string(nic.watch.badWindowsInARow()) + " of " +
-                       std::to_string(nic.watch.policy().toleranceWindows) + ": " + why,
-                   ifname, nic.adapterNumber, figures});
     }
 }
 
@@ -305,7 +315,9 @@ void Monitor::considerCure(Nic& nic)
                        "pair-sick",
                        "not cured: its partner (adapter " + std::to_string(nic.partner) +
                            (partner && partner->binding ? ", " + partner->binding->ifname : "") +
-                           ") is not healthy either",
+                           (partner && partner->binding && !partner->gone
+                                ? ") is not healthy either"
+                                : ") is not there to take the traffic"),
                        ifname,
                        nic.adapterNumber,
                        {{"PARTNER_ADAPTER", std::to_string(nic.partner)}}});
@@ -330,7 +342,7 @@ void Monitor::considerCure(Nic& nic)
         return;
     }
     const int run = nic.watch.badWindowsInARow();
-    nic.watch.cured();
+    nic.watch.cured(clock_.now());
     emit(nic, {AlertKind::Information,
                "cured",
                "cured after " + badWindows(run) + " in a row: " + how,

@@ -48,7 +48,7 @@ void NicWatch::restart(std::chrono::milliseconds now)
     carrier_ = true;
 }
 
-bool NicWatch::observe(const LinkCounters& link)
+bool NicWatch::observe(const LinkCounters& link, std::chrono::milliseconds now)
 {
     if (baseline_) {
         const LinkCounters& b = *baseline_;
@@ -60,8 +60,10 @@ bool NicWatch::observe(const LinkCounters& link)
     }
     baseline_ = link;
     const bool wasUp = carrier_ || !adminUp_;
+    if (graceUntil_ && now >= *graceUntil_)
+        graceUntil_.reset();
     adminUp_ = link.adminUp;
-    carrier_ = link.carrier;
+    carrier_ = link.carrier || graceUntil_.has_value();
     const bool lost = adminUp_ && !carrier_;
     linkLost_ = linkLost_ || lost;
     return wasUp && lost;
@@ -127,8 +129,9 @@ bool NicWatch::cureDue() const
            !awaitingVerdict_ && closes_ >= allowedFrom_;
 }
 
-void NicWatch::cured()
+void NicWatch::cured(std::chrono::milliseconds now)
 {
+    graceUntil_ = now + kCureGrace;
     ++cures_;
     run_ = 0;
     awaitingVerdict_ = true;

@@ -41,8 +41,10 @@ public:
     void restart(std::chrono::milliseconds now);
 
     // One tick's reading of this NIC's link. Answers true when the link was
-    // there at the reading before and is lost now (for the alert).
-    bool observe(const LinkCounters& link);
+    // there at the reading before and is lost now (for the alert). For
+    // kCureGrace after a cure a lost link does not count: a reset NIC
+    // negotiates its link afresh.
+    bool observe(const LinkCounters& link, std::chrono::milliseconds now);
     bool windowDue(std::chrono::milliseconds now) const;
     double windowElapsedSeconds(std::chrono::milliseconds now) const;
 
@@ -55,7 +57,9 @@ public:
     bool cureDue() const;
     // The monitor cured: the run starts again and the next judged window
     // tells whether it helped.
-    void cured();
+    void cured(std::chrono::milliseconds now);
+
+    static constexpr std::chrono::seconds kCureGrace{10};
     // The monitor could not or would not cure (both members sick, a failed
     // hand-over or reset): the run stays and the pause grows.
     void cureWithheld();
@@ -74,6 +78,7 @@ private:
 
     AcdPolicy policy_;
     std::chrono::milliseconds windowStart_{0};
+    std::optional<std::chrono::milliseconds> graceUntil_; // after a cure
     std::optional<LinkCounters> baseline_;
     std::uint64_t packets_ = 0;
     std::uint64_t bad_ = 0;

@@ -93,9 +93,16 @@ Result<InstallReport> Installer::install(const std::vector<MachineNic>& nics)
     const auto updated = reader.read();
     if (!updated)
         return fail(updated.error());
-    for (const AdapterConfig& a : updated->adapters)
-        if (std::find(present.begin(), present.end(), a.adapterNumber) != present.end())
-            report.valuesFilled += fillLabels(a);
+    for (const AdapterConfig& a : updated->adapters) {
+        if (std::find(present.begin(), present.end(), a.adapterNumber) == present.end())
+            continue;
+        const int filled = fillLabels(a);
+        const bool added =
+            std::any_of(report.added.begin(), report.added.end(),
+                        [&](const auto& n) { return n.adapterNumber == a.adapterNumber; });
+        if (!added)
+            report.valuesFilled += filled;
+    }
     if (!newStore && report.added.empty() && report.valuesFilled == 0)
         return report; // nothing to write: the store file stays untouched
     if (group.commit() != Status::Success)

@@ -2,6 +2,7 @@
 // Install, pairs and VLANs in the store: what they write, and what they
 // refuse (with the message, and without changing a byte).
 #include "tests/vxsrvnt/core/CoreTestSupport.h"
+#include "vxsrvnt/nics/AdapterBinder.h"
 #include "vxsrvnt/store/Installer.h"
 #include "vxsrvnt/store/PairEditor.h"
 #include "vxsrvnt/store/StoreLayout.h"
@@ -154,6 +155,11 @@ const Refusal kRefusals[] = {
     {"VLAN remove unknown", [](auto& r) { return VlanEditor(r).remove(1, "x"); },
      "adapter 1 has no VLAN named \"x\" (its VLANs: \"sales\")"},
 };
+
+void PrintTo(const Refusal& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class Refusals : public ::testing::TestWithParam<Refusal>
 {

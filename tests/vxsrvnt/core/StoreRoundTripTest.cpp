@@ -103,6 +103,11 @@ const Scenario kScenarios[] = {
      }},
 };
 
+void PrintTo(const Scenario& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class StoreRoundTrip : public ::testing::TestWithParam<Scenario>
 {
 };

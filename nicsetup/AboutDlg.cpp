@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "AboutDlg.h"
+#include "nicsetup/AboutDlg.h"
 
-#include "Images.h"
-#include "ui/DialogTemplate.h"
+#include "common/ui/DialogTemplate.h"
+#include "nicsetup/Images.h"
 #include "ui_AboutDlg.h"
 
 namespace velnet::nicsetup {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "Alert.h"
+#include "nicsetup/Alert.h"
 
-#include "AlertBits.h"
-#include "RowKeys.h"
-#include "Tables.h"
-#include "ui/DialogTemplate.h"
+#include "common/ui/DialogTemplate.h"
+#include "nicsetup/AlertBits.h"
+#include "nicsetup/RowKeys.h"
+#include "nicsetup/Tables.h"
 #include "ui_Alert.h"
 
 #include <QMouseEvent>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "AlertBits.h"
+#include "nicsetup/AlertBits.h"
 
 namespace velnet::nicsetup {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ComboOrder.h"
+#include "nicsetup/ComboOrder.h"
 
 #include <algorithm>
 

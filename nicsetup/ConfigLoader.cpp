@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "ConfigLoader.h"
+#include "nicsetup/ConfigLoader.h"
 
-#include "ProgramName.h"
-#include "Tables.h"
-#include "ui/MessageBox.h"
+#include "common/ui/MessageBox.h"
+#include "nicsetup/ProgramName.h"
+#include "nicsetup/Tables.h"
 
 #include <iostream>
 #include <string>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "ConfigSaver.h"
+#include "nicsetup/ConfigSaver.h"
 
-#include "ProgramName.h"
-#include "Tables.h"
-#include "text/FormatMessage.h"
-#include "ui/MessageBox.h"
+#include "common/text/FormatMessage.h"
+#include "common/ui/MessageBox.h"
+#include "nicsetup/ProgramName.h"
+#include "nicsetup/Tables.h"
 
 #include <limits>
 #include <optional>

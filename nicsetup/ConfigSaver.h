@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "registry/Registry.h"
+#include "common/registry/Registry.h"
 
 #include <cstdint>
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "FTOLCONS.h"
+#include "nicsetup/FTOLCONS.h"
 
-#include "NumericInput.h"
-#include "ParameterRows.h"
-#include "ProgramName.h"
-#include "Tables.h"
-#include "ui/DialogTemplate.h"
-#include "ui/MessageBox.h"
+#include "common/ui/DialogTemplate.h"
+#include "common/ui/MessageBox.h"
+#include "nicsetup/NumericInput.h"
+#include "nicsetup/ParameterRows.h"
+#include "nicsetup/ProgramName.h"
+#include "nicsetup/Tables.h"
 #include "ui_FTOLCONS.h"
 
 namespace velnet::nicsetup {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Images.h"
+#include "nicsetup/Images.h"
 
 namespace velnet::nicsetup {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "NumericInput.h"
+#include "nicsetup/NumericInput.h"
 
-#include "ParameterRows.h"
+#include "nicsetup/ParameterRows.h"
 
 namespace velnet::nicsetup {
 

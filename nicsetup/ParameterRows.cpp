@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "ParameterRows.h"
+#include "nicsetup/ParameterRows.h"
 
-#include "AlertBits.h"
-#include "Tables.h"
+#include "nicsetup/AlertBits.h"
+#include "nicsetup/Tables.h"
 
 namespace velnet::nicsetup {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "RowKeys.h"
+#include "nicsetup/RowKeys.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

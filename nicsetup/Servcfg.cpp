@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "Servcfg.h"
+#include "nicsetup/Servcfg.h"
 
-#include "ConfigLoader.h"
-#include "Images.h"
-#include "ServcfgDlg.h"
-#include "platform/HelpViewer.h"
+#include "common/platform/HelpViewer.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/Images.h"
+#include "nicsetup/ServcfgDlg.h"
 
 #include <QApplication>
 

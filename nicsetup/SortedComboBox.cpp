@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "SortedComboBox.h"
+#include "nicsetup/SortedComboBox.h"
 
-#include "ComboOrder.h"
+#include "nicsetup/ComboOrder.h"
 
 namespace velnet::nicsetup {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Tables.h"
+#include "nicsetup/Tables.h"
 
 #include <algorithm>
 #include <cstring>

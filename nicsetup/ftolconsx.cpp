@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "ftolconsx.h"
+#include "nicsetup/ftolconsx.h"
 
-#include "ParameterRows.h"
-#include "Tables.h"
-#include "ui/DialogTemplate.h"
+#include "common/ui/DialogTemplate.h"
+#include "nicsetup/ParameterRows.h"
+#include "nicsetup/Tables.h"
 #include "ui_ftolconsx.h"
 
 namespace velnet::nicsetup {

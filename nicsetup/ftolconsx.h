@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Tables.h"
+#include "nicsetup/Tables.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "ProgramName.h"
-#include "Servcfg.h"
-#include "platform/DisplayCheck.h"
-#include "platform/QtHelpViewer.h"
-#include "registry/FileRegistry.h"
-#include "ui/QtMessagePresenter.h"
+#include "common/platform/DisplayCheck.h"
+#include "common/platform/QtHelpViewer.h"
+#include "common/registry/FileRegistry.h"
+#include "common/ui/QtMessagePresenter.h"
+#include "nicsetup/ProgramName.h"
+#include "nicsetup/Servcfg.h"
 
 #include <QApplication>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "CommandLine.h"
+#include "regtool/CommandLine.h"
 
 namespace velnet::regtool {
 

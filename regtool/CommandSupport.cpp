@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "CommandLine.h"
-#include "Commands.h"
+#include "regtool/CommandLine.h"
+#include "regtool/Commands.h"
 
 #include <iostream>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
 
 #include <cstddef>
 #include <ostream>

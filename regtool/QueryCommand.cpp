@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "CommandLine.h"
-#include "Commands.h"
-#include "ValueText.h"
+#include "regtool/CommandLine.h"
+#include "regtool/Commands.h"
+#include "regtool/ValueText.h"
 
 namespace velnet::regtool {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "RegCommand.h"
+#include "regtool/RegCommand.h"
 
-#include "CommandLine.h"
-#include "Commands.h"
+#include "regtool/CommandLine.h"
+#include "regtool/Commands.h"
 
 namespace velnet::regtool {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "ValueText.h"
+#include "regtool/ValueText.h"
 
-#include "CommandLine.h"
+#include "regtool/CommandLine.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "RegCommand.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "regtool/RegCommand.h"
 
 #include <iostream>
 

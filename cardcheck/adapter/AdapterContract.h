@@ -48,7 +48,7 @@
 #ifndef CARDCHECK_ADAPTER_CONTRACT_H
 #define CARDCHECK_ADAPTER_CONTRACT_H
 
-#include "platform/LibraryResources.h"
+#include "common/platform/LibraryResources.h"
 
 #include <stdint.h>
 

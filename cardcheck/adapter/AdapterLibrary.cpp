@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "AdapterLibrary.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
 
-#include "resources/StringTable.h"
+#include "cardcheck/resources/StringTable.h"
 
 #include <array>
 #include <memory>

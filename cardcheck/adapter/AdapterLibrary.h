@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "BindingState.h"
-#include "CardList.h"
-#include "Discovery.h"
-#include "EntryPoints.h"
-#include "platform/DynamicLibrary.h"
+#include "cardcheck/adapter/BindingState.h"
+#include "cardcheck/adapter/CardList.h"
+#include "cardcheck/adapter/Discovery.h"
+#include "cardcheck/adapter/EntryPoints.h"
+#include "common/platform/DynamicLibrary.h"
 
 #include <cstdint>
 #include <optional>

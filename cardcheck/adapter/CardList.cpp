@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "CardList.h"
+#include "cardcheck/adapter/CardList.h"
 
 namespace velnet::cardcheck {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "CardRecord.h"
+#include "cardcheck/adapter/CardRecord.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "Discovery.h"
+#include "cardcheck/adapter/Discovery.h"
 
-#include "AdapterContract.h"
-#include "resources/StringTable.h"
+#include "cardcheck/adapter/AdapterContract.h"
+#include "cardcheck/resources/StringTable.h"
 
 #include <algorithm>
 #include <array>

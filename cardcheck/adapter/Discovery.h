@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "CardList.h"
-#include "platform/DynamicLibrary.h"
+#include "cardcheck/adapter/CardList.h"
+#include "common/platform/DynamicLibrary.h"
 
 #include <cstdint>
 #include <string>

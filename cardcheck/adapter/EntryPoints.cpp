@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "EntryPoints.h"
+#include "cardcheck/adapter/EntryPoints.h"
 
-#include "platform/DynamicLibrary.h"
+#include "common/platform/DynamicLibrary.h"
 
 namespace velnet::cardcheck {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AdapterContract.h"
+#include "cardcheck/adapter/AdapterContract.h"
 
 #include <string_view>
 

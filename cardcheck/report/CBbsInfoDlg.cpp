@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "report/CBbsInfoDlg.h"
+#include "cardcheck/report/CBbsInfoDlg.h"
 
-#include "ui/DialogTemplate.h"
+#include "common/ui/DialogTemplate.h"
 #include "ui_CBbsInfoDlg.h"
 
 namespace velnet::cardcheck {

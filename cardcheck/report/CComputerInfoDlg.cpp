@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "report/CComputerInfoDlg.h"
+#include "cardcheck/report/CComputerInfoDlg.h"
 
-#include "report/CProblemInfoDlg.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/report/CProblemInfoDlg.h"
+#include "cardcheck/ui/ReportAnswers.h"
 #include "ui_CComputerInfoDlg.h"
 
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "report/CCustomerInfoDlg.h"
+#include "cardcheck/report/CCustomerInfoDlg.h"
 
-#include "report/CComputerInfoDlg.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/report/CComputerInfoDlg.h"
+#include "cardcheck/ui/ReportAnswers.h"
 #include "ui_CCustomerInfoDlg.h"
 
 namespace velnet::cardcheck {

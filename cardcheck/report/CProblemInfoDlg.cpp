@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "report/CProblemInfoDlg.h"
+#include "cardcheck/report/CProblemInfoDlg.h"
 
-#include "report/CReportFinishDlg.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/report/CReportFinishDlg.h"
+#include "cardcheck/ui/ReportAnswers.h"
 #include "ui_CProblemInfoDlg.h"
 
 namespace velnet::cardcheck {

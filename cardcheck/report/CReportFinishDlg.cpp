@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
-#include "report/CReportFinishDlg.h"
+#include "cardcheck/report/CReportFinishDlg.h"
 
-#include "platform/OsVersion.h"
-#include "platform/ProcessLauncher.h"
-#include "report/CReportIntroDlg.h"
-#include "report/CReportSavedDlg.h"
-#include "report/ReportWriter.h"
-#include "report/SelectedNic.h"
-#include "report/SystemInfo.h"
-#include "ui/ProgramState.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/report/CReportIntroDlg.h"
+#include "cardcheck/report/CReportSavedDlg.h"
+#include "cardcheck/report/ReportWriter.h"
+#include "cardcheck/report/SelectedNic.h"
+#include "cardcheck/report/SystemInfo.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "common/platform/OsVersion.h"
+#include "common/platform/ProcessLauncher.h"
 #include "ui_CReportFinishDlg.h"
 
 #include <QDir>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "report/CReportIntroDlg.h"
+#include "cardcheck/report/CReportIntroDlg.h"
 
-#include "platform/OsVersion.h"
-#include "report/CCustomerInfoDlg.h"
-#include "report/SystemInfo.h"
-#include "ui/PictureWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/report/CCustomerInfoDlg.h"
+#include "cardcheck/report/SystemInfo.h"
+#include "cardcheck/ui/PictureWindow.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "common/platform/OsVersion.h"
 #include "ui_CReportIntroDlg.h"
 
 namespace velnet::cardcheck {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "report/CWizardPage.h"
+#include "cardcheck/report/CWizardPage.h"
 
 #include <memory>
 

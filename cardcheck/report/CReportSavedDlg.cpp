@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "report/CReportSavedDlg.h"
+#include "cardcheck/report/CReportSavedDlg.h"
 
-#include "platform/ProcessLauncher.h"
-#include "report/ReportWriter.h"
-#include "resources/StringTable.h"
-#include "ui/ContextHelp.h"
-#include "ui/DialogTemplate.h"
+#include "cardcheck/report/ReportWriter.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "common/platform/ProcessLauncher.h"
+#include "common/ui/DialogTemplate.h"
 #include "ui_CReportSavedDlg.h"
 
 #include <QPlainTextEdit>

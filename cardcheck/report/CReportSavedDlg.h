@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/ContextHelp.h"
-#include "ui/SheetContext.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "cardcheck/ui/SheetContext.h"
 
 #include <QDialog>
 #include <memory>

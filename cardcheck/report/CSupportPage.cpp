@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "report/CSupportPage.h"
+#include "cardcheck/report/CSupportPage.h"
 
-#include "platform/HelpViewer.h"
-#include "report/CBbsInfoDlg.h"
-#include "report/CReportIntroDlg.h"
-#include "ui/ContextHelp.h"
+#include "cardcheck/report/CBbsInfoDlg.h"
+#include "cardcheck/report/CReportIntroDlg.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "common/platform/HelpViewer.h"
 #include "ui_CSupportPage.h"
 
 #include <QTabWidget>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/ContextHelp.h"
-#include "ui/PropertyPage.h"
-#include "ui/SheetContext.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "cardcheck/ui/PropertyPage.h"
+#include "cardcheck/ui/SheetContext.h"
 
 #include <memory>
 

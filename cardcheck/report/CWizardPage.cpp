@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "report/CWizardPage.h"
+#include "cardcheck/report/CWizardPage.h"
 
-#include "resources/StringTable.h"
-#include "ui/DialogTemplate.h"
-#include "ui/ProgramState.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "common/ui/DialogTemplate.h"
 
 #include <QComboBox>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "FileVersion.h"
+#include "cardcheck/report/FileVersion.h"
 
-#include "registry/Registry.h"
+#include "common/registry/Registry.h"
 
 #include <algorithm>
 #include <cstdint>

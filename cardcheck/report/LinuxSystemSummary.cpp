@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "LinuxSystemSummary.h"
+#include "cardcheck/report/LinuxSystemSummary.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "ReportWriter.h"
+#include "cardcheck/report/ReportWriter.h"
 
-#include "resources/StringTable.h"
-#include "text/FormatMessage.h"
-#include "ui/ProgramState.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "common/text/FormatMessage.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "report/SelectedNic.h"
+#include "cardcheck/report/SelectedNic.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/ui/ProgramState.h"
 
 namespace velnet::cardcheck {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "report/ReportWriter.h"
+#include "cardcheck/report/ReportWriter.h"
 
 namespace velnet::cardcheck {
 

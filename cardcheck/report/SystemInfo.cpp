@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "SystemInfo.h"
+#include "cardcheck/report/SystemInfo.h"
 
-#include "FileVersion.h"
-#include "LinuxSystemSummary.h"
-#include "platform/DynamicLibrary.h"
-#include "platform/OsVersion.h"
-#include "resources/StringTable.h"
-#include "text/FormatMessage.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/report/FileVersion.h"
+#include "cardcheck/report/LinuxSystemSummary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "common/platform/DynamicLibrary.h"
+#include "common/platform/OsVersion.h"
+#include "common/text/FormatMessage.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "StringTable.h"
+#include "cardcheck/resources/StringTable.h"
 
-#include "text/FormatMessage.h"
+#include "common/text/FormatMessage.h"
 
 #include <algorithm>
 #include <array>

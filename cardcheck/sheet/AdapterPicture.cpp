@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "AdapterPicture.h"
+#include "cardcheck/sheet/AdapterPicture.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "ui/PictureWindow.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/ui/PictureWindow.h"
 
 #include <QPointer>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "AnimationControl.h"
+#include "cardcheck/sheet/AnimationControl.h"
 
 #include <QPainter>
 #include <algorithm>

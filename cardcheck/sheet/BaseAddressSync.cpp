@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "BaseAddressSync.h"
+#include "cardcheck/sheet/BaseAddressSync.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "registry/Registry.h"
-#include "resources/StringTable.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/registry/Registry.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "CAdapterPropertyPage.h"
+#include "cardcheck/sheet/CAdapterPropertyPage.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "platform/DynamicLibrary.h"
-#include "resources/StringTable.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/DynamicLibrary.h"
 #include "ui_CAdapterPropertyPage.h"
 
 #include <QApplication>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "CCardcheckApp.h"
+#include "cardcheck/sheet/CCardcheckApp.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "platform/Restart.h"
-#include "resources/StringTable.h"
-#include "sheet/CDiagnosticsPage.h"
-#include "sheet/CMainDlg.h"
-#include "sheet/CSplashDlg.h"
-#include "sheet/CWarningDlg.h"
-#include "sheet/CWelcomeDlg.h"
-#include "sheet/StartupSwitches.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/CDiagnosticsPage.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "cardcheck/sheet/CSplashDlg.h"
+#include "cardcheck/sheet/CWarningDlg.h"
+#include "cardcheck/sheet/CWelcomeDlg.h"
+#include "cardcheck/sheet/StartupSwitches.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/Restart.h"
 
 #include <QApplication>
 #include <QWidget>

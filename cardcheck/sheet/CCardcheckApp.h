@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/SingleInstance.h"
-#include "ui/SheetContext.h"
+#include "cardcheck/ui/SheetContext.h"
+#include "common/platform/SingleInstance.h"
 
 #include <QObject>
 #include <QStringList>

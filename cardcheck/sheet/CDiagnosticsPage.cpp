@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "CDiagnosticsPage.h"
+#include "cardcheck/sheet/CDiagnosticsPage.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "resources/StringTable.h"
-#include "sheet/CEchoTestDlg.h"
-#include "ui/PictureWindow.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/CEchoTestDlg.h"
+#include "cardcheck/ui/PictureWindow.h"
+#include "cardcheck/ui/ProgramState.h"
 #include "ui_CDiagnosticsPage.h"
 
 #include <QApplication>

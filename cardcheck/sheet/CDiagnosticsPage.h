@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sheet/SelfTestRun.h"
-#include "ui/ContextHelp.h"
-#include "ui/PropertyPage.h"
-#include "ui/SheetContext.h"
-#include "ui/Worker.h"
+#include "cardcheck/sheet/SelfTestRun.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "cardcheck/ui/PropertyPage.h"
+#include "cardcheck/ui/SheetContext.h"
+#include "cardcheck/ui/Worker.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "CEchoTestDlg.h"
+#include "cardcheck/sheet/CEchoTestDlg.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "platform/HelpViewer.h"
-#include "resources/StringTable.h"
-#include "ui/DialogTemplate.h"
-#include "ui/PictureWindow.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/PictureWindow.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/HelpViewer.h"
+#include "common/ui/DialogTemplate.h"
 #include "ui_CEchoTestDlg.h"
 
 #include <QHeaderView>

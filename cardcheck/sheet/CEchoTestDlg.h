@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sheet/EchoMonitor.h"
-#include "ui/ContextHelp.h"
-#include "ui/SheetContext.h"
-#include "ui/Worker.h"
+#include "cardcheck/sheet/EchoMonitor.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "cardcheck/ui/SheetContext.h"
+#include "cardcheck/ui/Worker.h"
 
 #include <QDialog>
 #include <QPointer>

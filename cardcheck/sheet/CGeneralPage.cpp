@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
-#include "CGeneralPage.h"
+#include "cardcheck/sheet/CGeneralPage.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "resources/StringTable.h"
-#include "sheet/AdapterPicture.h"
-#include "sheet/BaseAddressSync.h"
-#include "sheet/CNicDetailsDlg.h"
-#include "sheet/TrayMonitor.h"
-#include "sheet/TraySetting.h"
-#include "ui/PictureWindow.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/AdapterPicture.h"
+#include "cardcheck/sheet/BaseAddressSync.h"
+#include "cardcheck/sheet/CNicDetailsDlg.h"
+#include "cardcheck/sheet/TrayMonitor.h"
+#include "cardcheck/sheet/TraySetting.h"
+#include "cardcheck/ui/PictureWindow.h"
+#include "cardcheck/ui/ProgramState.h"
 #include "ui_CGeneralPage.h"
 
 #include <QApplication>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "CMainDlg.h"
+#include "cardcheck/sheet/CMainDlg.h"
 
-#include "adapter/BindingState.h"
-#include "report/CSupportPage.h"
-#include "resources/StringTable.h"
-#include "sheet/CAdapterPropertyPage.h"
-#include "sheet/CDiagnosticsPage.h"
-#include "sheet/CGeneralPage.h"
-#include "sheet/RestartPrompt.h"
-#include "ui/DialogTemplate.h"
-#include "ui/ProgramState.h"
-#include "ui/WindowPlacement.h"
+#include "cardcheck/adapter/BindingState.h"
+#include "cardcheck/report/CSupportPage.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/CAdapterPropertyPage.h"
+#include "cardcheck/sheet/CDiagnosticsPage.h"
+#include "cardcheck/sheet/CGeneralPage.h"
+#include "cardcheck/sheet/RestartPrompt.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/ui/DialogTemplate.h"
+#include "common/ui/WindowPlacement.h"
 #include "ui_CMainDlg.h"
 
 #include <QPushButton>

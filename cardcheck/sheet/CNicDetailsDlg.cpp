@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "CNicDetailsDlg.h"
+#include "cardcheck/sheet/CNicDetailsDlg.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "resources/StringTable.h"
-#include "sheet/CGeneralPage.h"
-#include "ui/ContextHelp.h"
-#include "ui/DialogTemplate.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/CGeneralPage.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/ui/DialogTemplate.h"
 #include "ui_CNicDetailsDlg.h"
 
 #include <QPushButton>

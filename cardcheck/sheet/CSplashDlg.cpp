@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "CSplashDlg.h"
+#include "cardcheck/sheet/CSplashDlg.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "platform/Restart.h"
-#include "resources/StringTable.h"
-#include "sheet/RestartPrompt.h"
-#include "sheet/StartupDiscovery.h"
-#include "ui/PictureWindow.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/RestartPrompt.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
+#include "cardcheck/ui/PictureWindow.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/Restart.h"
 #include "ui_CSplashDlg.h"
 
 #include <QApplication>

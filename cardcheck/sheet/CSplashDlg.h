@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/Worker.h"
+#include "cardcheck/ui/Worker.h"
 
 #include <QDialog>
 #include <cstdint>

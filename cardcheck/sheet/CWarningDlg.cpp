@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "CWarningDlg.h"
+#include "cardcheck/sheet/CWarningDlg.h"
 
-#include "ui/ContextHelp.h"
-#include "ui/DialogTemplate.h"
-#include "ui/PictureWindow.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "cardcheck/ui/PictureWindow.h"
+#include "common/ui/DialogTemplate.h"
 #include "ui_CWarningDlg.h"
 
 #include <QIcon>

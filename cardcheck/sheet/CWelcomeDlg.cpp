@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "CWelcomeDlg.h"
+#include "cardcheck/sheet/CWelcomeDlg.h"
 
-#include "platform/HelpViewer.h"
-#include "resources/StringTable.h"
-#include "sheet/CGeneralPage.h"
-#include "ui/ContextHelp.h"
-#include "ui/DialogTemplate.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/CGeneralPage.h"
+#include "cardcheck/ui/ContextHelp.h"
+#include "common/platform/HelpViewer.h"
+#include "common/ui/DialogTemplate.h"
 #include "ui_CWelcomeDlg.h"
 
 namespace velnet::cardcheck {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/SheetContext.h"
+#include "cardcheck/ui/SheetContext.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "EchoMonitor.h"
+#include "cardcheck/sheet/EchoMonitor.h"
 
 #include <cctype>
 #include <charconv>

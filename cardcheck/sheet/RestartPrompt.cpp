@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "RestartPrompt.h"
+#include "cardcheck/sheet/RestartPrompt.h"
 
-#include "platform/OsVersion.h"
-#include "resources/StringTable.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/OsVersion.h"
 
 namespace velnet::cardcheck {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "SelfTestRun.h"
+#include "cardcheck/sheet/SelfTestRun.h"
 
 namespace velnet::cardcheck {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/MessageBox.h"
+#include "common/ui/MessageBox.h"
 
 namespace velnet::cardcheck {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "StartupDiscovery.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
 
-#include "adapter/AdapterLibrary.h"
-#include "adapter/Discovery.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/adapter/Discovery.h"
+#include "cardcheck/ui/ProgramState.h"
 
 namespace velnet::cardcheck {
 

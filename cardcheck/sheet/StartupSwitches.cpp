@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "StartupSwitches.h"
+#include "cardcheck/sheet/StartupSwitches.h"
 
-#include "resources/StringTable.h"
+#include "cardcheck/resources/StringTable.h"
 
 namespace velnet::cardcheck {
 

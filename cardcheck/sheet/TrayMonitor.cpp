@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "TrayMonitor.h"
+#include "cardcheck/sheet/TrayMonitor.h"
 
-#include "platform/ProcessLauncher.h"
+#include "common/platform/ProcessLauncher.h"
 
 #include <QDir>
 #include <QLocalSocket>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "TraySetting.h"
+#include "cardcheck/sheet/TraySetting.h"
 
-#include "registry/Registry.h"
+#include "common/registry/Registry.h"
 
 namespace velnet::cardcheck {
 

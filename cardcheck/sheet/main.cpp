@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "platform/DisplayCheck.h"
-#include "platform/OsVersion.h"
-#include "platform/QtHelpViewer.h"
-#include "platform/Restart.h"
-#include "registry/FileRegistry.h"
-#include "sheet/CCardcheckApp.h"
-#include "ui/HelpKeyWatcher.h"
-#include "ui/ProgramState.h"
-#include "ui/QtMessagePresenter.h"
-#include "ui/SheetContext.h"
+#include "cardcheck/sheet/CCardcheckApp.h"
+#include "cardcheck/ui/HelpKeyWatcher.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/SheetContext.h"
+#include "common/platform/DisplayCheck.h"
+#include "common/platform/OsVersion.h"
+#include "common/platform/QtHelpViewer.h"
+#include "common/platform/Restart.h"
+#include "common/registry/FileRegistry.h"
+#include "common/ui/QtMessagePresenter.h"
 
 #include <QApplication>
 

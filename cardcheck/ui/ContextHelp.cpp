@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "ContextHelp.h"
+#include "cardcheck/ui/ContextHelp.h"
 
-#include "platform/HelpViewer.h"
-#include "ui/ControlId.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ControlId.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/HelpViewer.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

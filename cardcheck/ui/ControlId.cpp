@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ControlId.h"
+#include "cardcheck/ui/ControlId.h"
 
 #include <QVariant>
 #include <QWidget>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "HelpKeyWatcher.h"
+#include "cardcheck/ui/HelpKeyWatcher.h"
 
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

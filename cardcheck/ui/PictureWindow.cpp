@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "PictureWindow.h"
+#include "cardcheck/ui/PictureWindow.h"
 
-#include "ui/ControlId.h"
+#include "cardcheck/ui/ControlId.h"
 
 #include <QApplication>
 #include <QFile>

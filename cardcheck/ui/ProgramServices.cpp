@@ -2,9 +2,9 @@
 // ProgramState's services, apart from its state: the fallbacks are the
 // platform's installed services, which need Qt, and the state is part of the
 // window-free library, which does not link them.
-#include "ProgramState.h"
-#include "platform/OsVersion.h"
-#include "platform/Restart.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/OsVersion.h"
+#include "common/platform/Restart.h"
 
 namespace velnet::cardcheck {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"
 
 namespace velnet::cardcheck {
 

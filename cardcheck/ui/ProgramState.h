@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "adapter/AdapterLibrary.h"
-#include "adapter/BindingState.h"
-#include "ui/ReportAnswers.h"
-#include "ui/SheetState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/adapter/BindingState.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "cardcheck/ui/SheetState.h"
 
 #include <memory>
 #include <string>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PropertyPage.h"
+#include "cardcheck/ui/PropertyPage.h"
 
 namespace velnet::cardcheck {
 

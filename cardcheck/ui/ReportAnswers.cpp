@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "ReportAnswers.h"
+#include "cardcheck/ui/ReportAnswers.h"
 
-#include "resources/StringTable.h"
+#include "cardcheck/resources/StringTable.h"
 
 namespace velnet::cardcheck {
 

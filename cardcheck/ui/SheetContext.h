@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"
 
 namespace velnet::registry {
 class Registry;

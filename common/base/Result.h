@@ -22,8 +22,7 @@ inline Error fail(std::string reason)
 // The one way code that can fail with a reason reports it: the value, or the
 // reason it could not be had. Ignoring one is a warning; where that is meant,
 // say so with (void) and a comment.
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
     Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
@@ -51,8 +50,7 @@ private:
     std::variant<T, Error> state_;
 };
 
-template <>
-class [[nodiscard]] Result<void>
+template <> class [[nodiscard]] Result<void>
 {
 public:
     Result() = default;

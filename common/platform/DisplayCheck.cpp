@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "DisplayCheck.h"
+#include "common/platform/DisplayCheck.h"
 
 #include <QString>
 #include <QtGlobal>

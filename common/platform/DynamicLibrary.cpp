@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "DynamicLibrary.h"
+#include "common/platform/DynamicLibrary.h"
 
-#include "LibraryResources.h"
+#include "common/platform/LibraryResources.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "FakeHelpViewer.h"
+#include "common/platform/FakeHelpViewer.h"
 
 namespace velnet::platform {
 

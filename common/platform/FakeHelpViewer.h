@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "HelpViewer.h"
+#include "common/platform/HelpViewer.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ProcessLauncher.h"
+#include "common/platform/ProcessLauncher.h"
 
 #include <string>
 #include <vector>

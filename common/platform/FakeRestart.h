@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Restart.h"
+#include "common/platform/Restart.h"
 
 namespace velnet::platform {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "HelpFile.h"
+#include "common/platform/HelpFile.h"
 
 #include <charconv>
 #include <fstream>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "HelpViewer.h"
+#include "common/platform/HelpViewer.h"
 
 #include <QCoreApplication>
 

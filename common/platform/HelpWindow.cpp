@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "HelpWindow.h"
+#include "common/platform/HelpWindow.h"
 
-#include "ui/WindowPlacement.h"
+#include "common/ui/WindowPlacement.h"
 
 #include <QScreen>
 #include <QTextBrowser>

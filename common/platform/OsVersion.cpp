@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "OsVersion.h"
+#include "common/platform/OsVersion.h"
 
 #include <sys/utsname.h>
 

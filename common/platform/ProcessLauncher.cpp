@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ProcessLauncher.h"
+#include "common/platform/ProcessLauncher.h"
 
 #include <QCoreApplication>
 #include <QDir>

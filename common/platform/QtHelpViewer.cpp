@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "QtHelpViewer.h"
+#include "common/platform/QtHelpViewer.h"
 
-#include "ui/MessageBox.h"
+#include "common/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QFileInfo>

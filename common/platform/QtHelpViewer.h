@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "HelpFile.h"
-#include "HelpViewer.h"
-#include "HelpWindow.h"
+#include "common/platform/HelpFile.h"
+#include "common/platform/HelpViewer.h"
+#include "common/platform/HelpWindow.h"
 
 #include <QPointer>
 

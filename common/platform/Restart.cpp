@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Restart.h"
+#include "common/platform/Restart.h"
 
 #include <QProcess>
 #include <QString>

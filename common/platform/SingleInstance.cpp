@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "SingleInstance.h"
+#include "common/platform/SingleInstance.h"
 
 #include <QDir>
 #include <QLocalServer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "FileRegistry.h"
+#include "common/registry/FileRegistry.h"
 
-#include "StoreLock.h"
+#include "common/registry/StoreLock.h"
 
 #include <cerrno>
 #include <cstdlib>

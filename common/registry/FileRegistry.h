@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "RegFormat.h"
-#include "RegTree.h"
-#include "Registry.h"
-#include "StoreFile.h"
+#include "common/registry/RegFormat.h"
+#include "common/registry/RegTree.h"
+#include "common/registry/Registry.h"
+#include "common/registry/StoreFile.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "RegFormat.h"
+#include "common/registry/RegFormat.h"
 
-#include "RegText.h"
+#include "common/registry/RegText.h"
 
 #include <algorithm>
 

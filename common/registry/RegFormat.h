@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "RegTree.h"
+#include "common/registry/RegTree.h"
 
 #include <limits>
 #include <string>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "RegText.h"
+#include "common/registry/RegText.h"
 
 namespace velnet::registry {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "RegTree.h"
+#include "common/registry/RegTree.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The writing half of RegFormat.h: fresh text, and rewrites that keep the source.
-#include "RegFormat.h"
-#include "RegText.h"
+#include "common/registry/RegFormat.h"
+#include "common/registry/RegText.h"
 
 #include <cstdio>
 #include <unordered_map>

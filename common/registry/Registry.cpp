@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Registry.h"
+#include "common/registry/Registry.h"
 
 #include <array>
 #include <utility>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "StoreFile.h"
+#include "common/registry/StoreFile.h"
 
 #include <array>
 #include <atomic>

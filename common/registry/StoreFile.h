@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Registry.h"
+#include "common/registry/Registry.h"
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "StoreLock.h"
+#include "common/registry/StoreLock.h"
 
 #include <cerrno>
 #include <charconv>

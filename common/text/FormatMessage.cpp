@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "FormatMessage.h"
+#include "common/text/FormatMessage.h"
 
 #include <vector>
 

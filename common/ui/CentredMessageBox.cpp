@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "CentredMessageBox.h"
+#include "common/ui/CentredMessageBox.h"
 
-#include "WindowPlacement.h"
+#include "common/ui/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

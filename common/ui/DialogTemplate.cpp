@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "DialogTemplate.h"
+#include "common/ui/DialogTemplate.h"
 
 #include <QEvent>
 #include <QWidget>

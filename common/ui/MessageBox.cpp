@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "MessageBox.h"
+#include "common/ui/MessageBox.h"
 
 namespace velnet::ui {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "QtMessagePresenter.h"
+#include "common/ui/QtMessagePresenter.h"
 
-#include "CentredMessageBox.h"
+#include "common/ui/CentredMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

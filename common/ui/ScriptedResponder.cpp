@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ScriptedResponder.h"
+#include "common/ui/ScriptedResponder.h"
 
 #include <utility>
 

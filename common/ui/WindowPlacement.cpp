@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "WindowPlacement.h"
+#include "common/ui/WindowPlacement.h"
 
 #include <QStyle>
 #include <QWidget>

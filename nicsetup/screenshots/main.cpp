@@ -4,16 +4,16 @@
 // with VELNET_REGISTRY naming a copy of the demo hive (scripts/screenshots.sh
 // sets everything up). The dialogs are the program's own, filled by the
 // program's own start-up load; each is drawn inside a plain window frame.
-#include "AboutDlg.h"
-#include "Alert.h"
-#include "ConfigLoader.h"
-#include "FTOLCONS.h"
-#include "Images.h"
-#include "ProgramName.h"
-#include "Servcfg.h"
-#include "ServcfgDlg.h"
-#include "ftolconsx.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "nicsetup/AboutDlg.h"
+#include "nicsetup/Alert.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/FTOLCONS.h"
+#include "nicsetup/Images.h"
+#include "nicsetup/ProgramName.h"
+#include "nicsetup/Servcfg.h"
+#include "nicsetup/ServcfgDlg.h"
+#include "nicsetup/ftolconsx.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/DisplayCheck.h"
+#include "common/platform/DisplayCheck.h"
 
 #include <gtest/gtest.h>
 #include <map>

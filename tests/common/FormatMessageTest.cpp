@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "text/FormatMessage.h"
+#include "common/text/FormatMessage.h"
 
 #include <gtest/gtest.h>
 

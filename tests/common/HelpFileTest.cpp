@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "platform/HelpFile.h"
+#include "common/platform/HelpFile.h"
 
-#include "TempDir.h"
-#include "platform/HelpViewer.h"
+#include "common/platform/HelpViewer.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

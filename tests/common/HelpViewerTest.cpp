@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "QtTestResponder.h"
-#include "TempDir.h"
-#include "platform/HelpWindow.h"
-#include "platform/QtHelpViewer.h"
+#include "common/platform/HelpWindow.h"
+#include "common/platform/QtHelpViewer.h"
+#include "tests/support/QtTestResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "ui/MessageBox.h"
-#include "ui/QtMessagePresenter.h"
+#include "common/ui/MessageBox.h"
+#include "common/ui/QtMessagePresenter.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "TempDir.h"
-#include "platform/FakeProcessLauncher.h"
-#include "platform/FakeRestart.h"
-#include "platform/ProcessLauncher.h"
-#include "platform/Restart.h"
-#include "platform/SingleInstance.h"
+#include "common/platform/FakeProcessLauncher.h"
+#include "common/platform/FakeRestart.h"
+#include "common/platform/ProcessLauncher.h"
+#include "common/platform/Restart.h"
+#include "common/platform/SingleInstance.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "registry/RegFormat.h"
+#include "common/registry/RegFormat.h"
 
-#include "RegistryTestUtil.h"
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/common/RegistryTestUtil.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Hostile shapes of the store file: keys nested too deep, names too long,
 // and keys with a great many values.
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
-#include "registry/RegFormat.h"
+#include "common/registry/FileRegistry.h"
+#include "common/registry/RegFormat.h"
+#include "tests/support/TempDir.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A rewrite of the store touches the lines of what changed and nothing else.
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
-#include "registry/RegFormat.h"
+#include "common/registry/FileRegistry.h"
+#include "common/registry/RegFormat.h"
+#include "tests/support/TempDir.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // The store on a hive of 800 instance keys with 20 values each, and series
 // that show how its cost grows with the values of one key, the number of keys
 // and the depth of a key.
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/support/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "RegistryTestUtil.h"
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/common/RegistryTestUtil.h"
+#include "tests/support/TempDir.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "RegistryTestUtil.h"
+#include "tests/common/RegistryTestUtil.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "registry/RegFormat.h"
+#include "common/registry/RegFormat.h"
 
 #include <map>
 #include <string>

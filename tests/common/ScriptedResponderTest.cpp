@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "ui/ScriptedResponder.h"
+#include "common/ui/ScriptedResponder.h"
 
-#include "GTestResponder.h"
+#include "tests/support/GTestResponder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // The store under files that are not what they should be: held locks, links,
 // other owners, devices, pipes, folders, full disks and leftovers of killed
 // writers.
-#include "LockHolder.h"
-#include "RegistryTestUtil.h"
-#include "RunInChild.h"
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/common/RegistryTestUtil.h"
+#include "tests/support/LockHolder.h"
+#include "tests/support/RunInChild.h"
+#include "tests/support/TempDir.h"
 
 #include <chrono>
 #include <dirent.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Every input of the fuzzer's corpus, among them each one that ever failed,
 // keeps the round-trip promise in the ordinary builds too.
-#include "RegRoundTrip.h"
-#include "TempDir.h"
+#include "tests/fuzz/RegRoundTrip.h"
+#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // libFuzzer entry: any input that breaks the store's round trip aborts.
-#include "RegRoundTrip.h"
+#include "tests/fuzz/RegRoundTrip.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "RegRoundTrip.h"
+#include "tests/fuzz/RegRoundTrip.h"
 
-#include "registry/RegFormat.h"
+#include "common/registry/RegFormat.h"
 
 #include <algorithm>
 

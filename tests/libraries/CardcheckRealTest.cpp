@@ -1,21 +1,21 @@
 // SPDX-License-Identifier: MIT
 // cardcheck itself on the real NIC libraries, offscreen, inside a network
 // namespace of the test's own whose one NIC is a veth end.
-#include "EchoPartner.h"
-#include "InsideNetns.h"
-#include "QtTestResponder.h"
-#include "RealLibraries.h"
-#include "TempDir.h"
-#include "adapter/AdapterLibrary.h"
-#include "platform/FakeHelpViewer.h"
-#include "platform/HelpFile.h"
-#include "registry/FileRegistry.h"
-#include "sheet/CDiagnosticsPage.h"
-#include "sheet/CEchoTestDlg.h"
-#include "sheet/CGeneralPage.h"
-#include "sheet/CMainDlg.h"
-#include "sheet/StartupDiscovery.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/sheet/CDiagnosticsPage.h"
+#include "cardcheck/sheet/CEchoTestDlg.h"
+#include "cardcheck/sheet/CGeneralPage.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/platform/FakeHelpViewer.h"
+#include "common/platform/HelpFile.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/libraries/EchoPartner.h"
+#include "tests/libraries/InsideNetns.h"
+#include "tests/libraries/RealLibraries.h"
+#include "tests/support/QtTestResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QCheckBox>

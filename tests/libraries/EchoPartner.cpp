@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "EchoPartner.h"
+#include "tests/libraries/EchoPartner.h"
 
 #include <chrono>
 

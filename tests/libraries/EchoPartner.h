@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ChildProcess.h"
-#include "InsideNetns.h"
+#include "tests/libraries/InsideNetns.h"
+#include "tests/support/ChildProcess.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "InsideNetns.h"
+#include "tests/libraries/InsideNetns.h"
 
-#include "NamespacePair.h"
+#include "tests/support/NamespacePair.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "RealLibraries.h"
+#include "tests/libraries/RealLibraries.h"
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <cstring>
 #include <fstream>

@@ -4,8 +4,8 @@
 // The real NIC libraries (lib/velnet/nicport.so and ethcfg.so), loaded with
 // dlopen as the program loads them, and small readers of what the kernel
 // says through other ways than theirs.
-#include "AdapterContract.h"
-#include "platform/DynamicLibrary.h"
+#include "cardcheck/adapter/AdapterContract.h"
+#include "common/platform/DynamicLibrary.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,13 +2,13 @@
 // The real NIC libraries on a veth pair between two network namespaces of
 // the test's own: every value is compared with what the kernel reports
 // through other ways (ip, sysfs, the ethtool ioctl called here).
-#include "ChildProcess.h"
-#include "EchoPartner.h"
-#include "EthSettings.h"
-#include "Ethtool.h"
-#include "InsideNetns.h"
-#include "Messages.h"
-#include "RealLibraries.h"
+#include "libraries/real/ethcfg/EthSettings.h"
+#include "libraries/real/ethcfg/Messages.h"
+#include "linux/nic/Ethtool.h"
+#include "tests/libraries/EchoPartner.h"
+#include "tests/libraries/InsideNetns.h"
+#include "tests/libraries/RealLibraries.h"
+#include "tests/support/ChildProcess.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "DialogDriver.h"
+#include "tests/nicsetup/DialogDriver.h"
 
 #include <QApplication>
 #include <QTimer>

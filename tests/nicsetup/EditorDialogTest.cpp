@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "AboutDlg.h"
-#include "Alert.h"
-#include "AlertBits.h"
-#include "DialogDriver.h"
-#include "DialogTemplateCheck.h"
-#include "FTOLCONS.h"
-#include "QtTestResponder.h"
-#include "Tables.h"
-#include "ftolconsx.h"
+#include "nicsetup/AboutDlg.h"
+#include "nicsetup/Alert.h"
+#include "nicsetup/AlertBits.h"
+#include "nicsetup/FTOLCONS.h"
+#include "nicsetup/Tables.h"
+#include "nicsetup/ftolconsx.h"
+#include "tests/nicsetup/DialogDriver.h"
+#include "tests/support/DialogTemplateCheck.h"
+#include "tests/support/QtTestResponder.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "AlertBits.h"
-#include "ComboOrder.h"
-#include "NumericInput.h"
-#include "ParameterRows.h"
-#include "Tables.h"
+#include "nicsetup/AlertBits.h"
+#include "nicsetup/ComboOrder.h"
+#include "nicsetup/NumericInput.h"
+#include "nicsetup/ParameterRows.h"
+#include "nicsetup/Tables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "HiveTestSupport.h"
+#include "tests/nicsetup/HiveTestSupport.h"
 
-#include "registry/RegFormat.h"
+#include "common/registry/RegFormat.h"
 
 #include <cstdio>
 #include <stdexcept>

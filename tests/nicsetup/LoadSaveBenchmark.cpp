@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Load and save of nicsetup on the largest configuration the tables hold,
 // beside the cost of only parsing the store file. Built, never run by ctest.
-#include "ConfigLoader.h"
-#include "ConfigSaver.h"
-#include "HiveTestSupport.h"
-#include "registry/RegFormat.h"
+#include "common/registry/RegFormat.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/ConfigSaver.h"
+#include "tests/nicsetup/HiveTestSupport.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "ConfigLoader.h"
-#include "GTestResponder.h"
-#include "HiveTestSupport.h"
-#include "Tables.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/Tables.h"
+#include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/GTestResponder.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The main dialog when its save cannot reach the store: the user is told why
 // once, the dialog stays open with the edits, and a later save succeeds.
-#include "ConfigLoader.h"
-#include "DialogDriver.h"
-#include "HiveTestSupport.h"
-#include "LockHolder.h"
-#include "QtTestResponder.h"
-#include "Servcfg.h"
-#include "ServcfgDlg.h"
-#include "Tables.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/Servcfg.h"
+#include "nicsetup/ServcfgDlg.h"
+#include "nicsetup/Tables.h"
+#include "tests/nicsetup/DialogDriver.h"
+#include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/LockHolder.h"
+#include "tests/support/QtTestResponder.h"
 
 #include <QLineEdit>
 #include <QPushButton>

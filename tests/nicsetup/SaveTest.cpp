@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "ConfigLoader.h"
-#include "ConfigSaver.h"
-#include "GTestResponder.h"
-#include "HiveTestSupport.h"
-#include "RunInChild.h"
-#include "Tables.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/ConfigSaver.h"
+#include "nicsetup/Tables.h"
+#include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/GTestResponder.h"
+#include "tests/support/RunInChild.h"
 
 #include <fcntl.h>
 #include <functional>

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: MIT
-#include "ServcfgDlg.h"
+#include "nicsetup/ServcfgDlg.h"
 
-#include "AboutDlg.h"
-#include "ConfigLoader.h"
-#include "DialogDriver.h"
-#include "DialogTemplateCheck.h"
-#include "HiveTestSupport.h"
-#include "Images.h"
-#include "QtTestResponder.h"
-#include "Servcfg.h"
-#include "Tables.h"
-#include "TempDir.h"
-#include "platform/FakeHelpViewer.h"
-#include "platform/HelpFile.h"
+#include "common/platform/FakeHelpViewer.h"
+#include "common/platform/HelpFile.h"
+#include "nicsetup/AboutDlg.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/Images.h"
+#include "nicsetup/Servcfg.h"
+#include "nicsetup/Tables.h"
+#include "tests/nicsetup/DialogDriver.h"
+#include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/DialogTemplateCheck.h"
+#include "tests/support/QtTestResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "LockHolder.h"
-#include "RegCommand.h"
-#include "RegistryTestUtil.h"
-#include "RunInChild.h"
-#include "TempDir.h"
+#include "regtool/RegCommand.h"
+#include "tests/common/RegistryTestUtil.h"
+#include "tests/support/LockHolder.h"
+#include "tests/support/RunInChild.h"
+#include "tests/support/TempDir.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <algorithm>
 #include <cerrno>

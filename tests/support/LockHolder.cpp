@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "LockHolder.h"
+#include "tests/support/LockHolder.h"
 
-#include "registry/StoreLock.h"
+#include "common/registry/StoreLock.h"
 
 #include <chrono>
 #include <fcntl.h>

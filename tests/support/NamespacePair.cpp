@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "NamespacePair.h"
+#include "tests/support/NamespacePair.h"
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <atomic>
 #include <cerrno>

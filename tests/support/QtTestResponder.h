@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/ScriptedResponder.h"
+#include "common/ui/ScriptedResponder.h"
 
 #include <QtTest/QTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "RunInChild.h"
+#include "tests/support/RunInChild.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "TempDir.h"
-#include "adapter/AdapterLibrary.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "tests/support/TempDir.h"
 
 #include <cstdlib>
 #include <sstream>

@@ -43,29 +43,30 @@ struct AcdSettings
 
 struct VlanConfig
 {
-    int instance = 0;                 // the vxsrvntN key it lives in
-    std::string name;                 // VLAN_NAME
-    std::uint32_t id = kNoAdapter;    // VLANID, kNoAdapter when absent
-    std::string networkAddress;       // Network_Address, may be empty
+    int instance = 0;              // the vxsrvntN key it lives in
+    std::string name;              // VLAN_NAME
+    std::uint32_t id = kNoAdapter; // VLANID, kNoAdapter when absent
+    std::string networkAddress;    // Network_Address, may be empty
 
     bool operator==(const VlanConfig&) const = default;
 };
 
 struct AdapterConfig
 {
-    int adapterNumber = 0;            // 1..50
-    std::vector<int> instances;       // ascending
-    std::string baseMacAddress;       // Base_Mac_Address as stored ("00-A0-CC-4E-1F-02")
-    std::string title;                // Title of the first instance's NetworkCards key (added for apply: the NIC's alias)
+    int adapterNumber = 0;      // 1..50
+    std::vector<int> instances; // ascending
+    std::string baseMacAddress; // Base_Mac_Address as stored ("00-A0-CC-4E-1F-02")
+    std::string
+        title; // Title of the first instance's NetworkCards key (added for apply: the NIC's alias)
     std::optional<std::uint32_t> busNumber;
     std::optional<std::uint32_t> slotNumber;
     std::optional<std::uint32_t> adapterSeq;
-    std::uint32_t vlanOp = 0;         // Vlan_op of the last instance that had one
-    bool vlanNameMissing = false;     // a plain (non-VLAN) adapter
-    std::vector<VlanConfig> vlans;    // only when !vlanNameMissing
+    std::uint32_t vlanOp = 0;                  // Vlan_op of the last instance that had one
+    bool vlanNameMissing = false;              // a plain (non-VLAN) adapter
+    std::vector<VlanConfig> vlans;             // only when !vlanNameMissing
     std::uint32_t primaryAdapter = kNoAdapter; // set on a backup
     std::uint32_t backupAdapter = kNoAdapter;  // set on a primary
-    FailoverSettings failover;        // meaningful on a backup
+    FailoverSettings failover;                 // meaningful on a backup
     AcdSettings acd;
 
     // VLAN links are wanted only in VLAN mode.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "AdapterTestSupport.h"
+#include "tests/cardcheck/adapter/AdapterTestSupport.h"
 
 #include <algorithm>
 #include <cstdlib>

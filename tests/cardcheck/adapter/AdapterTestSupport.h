@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AdapterLibrary.h"
-#include "Discovery.h"
-#include "TempDir.h"
-#include "ui/ScriptedResponder.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/adapter/Discovery.h"
+#include "common/ui/ScriptedResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "platform/DynamicLibrary.h"
+#include "common/platform/DynamicLibrary.h"
 
-#include "AdapterContract.h"
-#include "TempDir.h"
+#include "cardcheck/adapter/AdapterContract.h"
+#include "tests/support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>

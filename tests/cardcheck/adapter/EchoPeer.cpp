@@ -5,8 +5,8 @@
 //
 //   cardcheck_echo_peer SCENARIO RESULT-FILE
 
-#include "AdapterLibrary.h"
-#include "Discovery.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/adapter/Discovery.h"
 
 #include <chrono>
 #include <cstdio>

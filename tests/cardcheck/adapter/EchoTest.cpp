@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "AdapterTestSupport.h"
-#include "GTestResponder.h"
+#include "tests/cardcheck/adapter/AdapterTestSupport.h"
+#include "tests/support/GTestResponder.h"
 
 #include <arpa/inet.h>
 #include <chrono>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "AdapterContract.h"
-#include "AdapterTestSupport.h"
-#include "GTestResponder.h"
-#include "platform/DynamicLibrary.h"
+#include "cardcheck/adapter/AdapterContract.h"
+#include "common/platform/DynamicLibrary.h"
+#include "tests/cardcheck/adapter/AdapterTestSupport.h"
+#include "tests/support/GTestResponder.h"
 
 #include <gtest/gtest.h>
 

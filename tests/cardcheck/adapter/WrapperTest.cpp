@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "AdapterTestSupport.h"
-#include "GTestResponder.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "tests/cardcheck/adapter/AdapterTestSupport.h"
+#include "tests/support/GTestResponder.h"
 
 #include <chrono>
 #include <cstdlib>

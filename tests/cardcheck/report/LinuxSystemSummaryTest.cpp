@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "report/LinuxSystemSummary.h"
+#include "cardcheck/report/LinuxSystemSummary.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "report/ReportWriter.h"
+#include "cardcheck/report/ReportWriter.h"
 
-#include "GTestResponder.h"
-#include "TempDir.h"
-#include "adapter/AdapterLibrary.h"
-#include "platform/OsVersion.h"
-#include "registry/FileRegistry.h"
-#include "report/SelectedNic.h"
-#include "report/SystemInfo.h"
-#include "sheet/StartupDiscovery.h"
-#include "ui/ProgramState.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/report/SelectedNic.h"
+#include "cardcheck/report/SystemInfo.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "common/platform/OsVersion.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/support/GTestResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

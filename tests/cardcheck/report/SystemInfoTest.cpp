@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "report/SystemInfo.h"
+#include "cardcheck/report/SystemInfo.h"
 
-#include "GTestResponder.h"
-#include "TempDir.h"
-#include "platform/DynamicLibrary.h"
-#include "platform/OsVersion.h"
-#include "registry/FileRegistry.h"
-#include "report/FileVersion.h"
-#include "ui/ReportAnswers.h"
+#include "cardcheck/report/FileVersion.h"
+#include "cardcheck/ui/ReportAnswers.h"
+#include "common/platform/DynamicLibrary.h"
+#include "common/platform/OsVersion.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/support/GTestResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <QProcess>
 #include <QString>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "resources/StringTable.h"
+#include "cardcheck/resources/StringTable.h"
 
-#include "GTestResponder.h"
+#include "tests/support/GTestResponder.h"
 
 #include <gtest/gtest.h>
 

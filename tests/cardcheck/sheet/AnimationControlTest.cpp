@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sheet/AnimationControl.h"
+#include "cardcheck/sheet/AnimationControl.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "PagesFixture.h"
-#include "QtTestResponder.h"
-#include "sheet/CDiagnosticsPage.h"
-#include "sheet/CGeneralPage.h"
-#include "sheet/CMainDlg.h"
+#include "cardcheck/sheet/CDiagnosticsPage.h"
+#include "cardcheck/sheet/CGeneralPage.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "tests/cardcheck/sheet/PagesFixture.h"
+#include "tests/support/QtTestResponder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -385,4 +385,4 @@ private:
 
 QTEST_MAIN(DiagnosticsPageTest)
 #include "DiagnosticsPageTest.moc"
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sheet/EchoMonitor.h"
+#include "cardcheck/sheet/EchoMonitor.h"
 
 #include <climits>
 #include <gtest/gtest.h>

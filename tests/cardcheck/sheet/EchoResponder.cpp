@@ -5,7 +5,7 @@
 // answers echoes as the responder until its standard input says "stop" or
 // closes. It prints "responding" once the library responds, and at the end
 // the number of echoes it received.
-#include "adapter/AdapterLibrary.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
 
 #include <chrono>
 #include <cstdio>

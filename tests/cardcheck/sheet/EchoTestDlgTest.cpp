@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "PagesFixture.h"
-#include "QtTestResponder.h"
-#include "TempDir.h"
-#include "platform/HelpFile.h"
-#include "sheet/AnimationControl.h"
-#include "sheet/CAdapterPropertyPage.h"
-#include "sheet/CDiagnosticsPage.h"
-#include "sheet/CEchoTestDlg.h"
+#include "cardcheck/sheet/AnimationControl.h"
+#include "cardcheck/sheet/CAdapterPropertyPage.h"
+#include "cardcheck/sheet/CDiagnosticsPage.h"
+#include "cardcheck/sheet/CEchoTestDlg.h"
+#include "common/platform/HelpFile.h"
+#include "tests/cardcheck/sheet/PagesFixture.h"
+#include "tests/support/QtTestResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -361,4 +361,4 @@ private:
 
 QTEST_MAIN(EchoTestDlgTest)
 #include "EchoTestDlgTest.moc"
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/PictureWindow.h"
+#include "cardcheck/ui/PictureWindow.h"
 
 #include <QIcon>
 #include <QImage>

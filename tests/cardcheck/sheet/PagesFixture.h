@@ -6,12 +6,12 @@
 // scenario of the test's own (discovery and the first selection, as start-up
 // does), the program-wide flags in their start-up state, a registry file of
 // the test's own and a help viewer that records instead of showing.
-#include "SimulatedNics.h"
-#include "adapter/AdapterLibrary.h"
-#include "platform/FakeHelpViewer.h"
-#include "registry/FileRegistry.h"
-#include "ui/ProgramState.h"
-#include "ui/SheetContext.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/SheetContext.h"
+#include "common/platform/FakeHelpViewer.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/support/SimulatedNics.h"
 
 #include <QPoint>
 #include <QWhatsThis>

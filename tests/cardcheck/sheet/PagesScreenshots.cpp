@@ -5,15 +5,15 @@
 // echoes. Run by scripts/pages-screenshots.sh:
 //
 //   pages_screenshots OUTPUT_FOLDER ECHO_RESPONDER
-#include "TempDir.h"
-#include "adapter/AdapterLibrary.h"
-#include "platform/FakeHelpViewer.h"
-#include "registry/FileRegistry.h"
-#include "sheet/CDiagnosticsPage.h"
-#include "sheet/CEchoTestDlg.h"
-#include "sheet/CMainDlg.h"
-#include "ui/ProgramState.h"
-#include "ui/SheetContext.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/sheet/CDiagnosticsPage.h"
+#include "cardcheck/sheet/CEchoTestDlg.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "cardcheck/ui/SheetContext.h"
+#include "common/platform/FakeHelpViewer.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "PagesFixture.h"
-#include "QtTestResponder.h"
-#include "TempDir.h"
-#include "sheet/CAdapterPropertyPage.h"
-#include "sheet/CMainDlg.h"
+#include "cardcheck/sheet/CAdapterPropertyPage.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "tests/cardcheck/sheet/PagesFixture.h"
+#include "tests/support/QtTestResponder.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -370,4 +370,4 @@ private:
 
 QTEST_MAIN(PropertiesPageTest)
 #include "PropertiesPageTest.moc"
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"

@@ -2,16 +2,16 @@
 // cardcheck and nicsetup meet only in the server driver's registry keys: the
 // addresses cardcheck's General page copies there are what nicsetup shows.
 
-#include "ConfigLoader.h"
-#include "GTestResponder.h"
-#include "ParameterRows.h"
-#include "SimulatedNics.h"
-#include "Tables.h"
-#include "TempDir.h"
-#include "registry/FileRegistry.h"
-#include "sheet/BaseAddressSync.h"
-#include "sheet/StartupDiscovery.h"
-#include "ui/ProgramState.h"
+#include "cardcheck/sheet/BaseAddressSync.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
+#include "cardcheck/ui/ProgramState.h"
+#include "common/registry/FileRegistry.h"
+#include "nicsetup/ConfigLoader.h"
+#include "nicsetup/ParameterRows.h"
+#include "nicsetup/Tables.h"
+#include "tests/support/GTestResponder.h"
+#include "tests/support/SimulatedNics.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

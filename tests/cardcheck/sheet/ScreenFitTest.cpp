@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "QtTestResponder.h"
-#include "SimulatedNics.h"
-#include "TempDir.h"
-#include "platform/FakeHelpViewer.h"
-#include "registry/FileRegistry.h"
-#include "sheet/CMainDlg.h"
-#include "sheet/StartupDiscovery.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
+#include "common/platform/FakeHelpViewer.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/support/QtTestResponder.h"
+#include "tests/support/SimulatedNics.h"
+#include "tests/support/TempDir.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

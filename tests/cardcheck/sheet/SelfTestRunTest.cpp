@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sheet/SelfTestRun.h"
+#include "cardcheck/sheet/SelfTestRun.h"
 
 #include <gtest/gtest.h>
 

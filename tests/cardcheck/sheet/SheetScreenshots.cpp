@@ -4,13 +4,13 @@
 //   cardcheck_screenshots GENERAL.png [WARNING.png]
 // Run through scripts/screenshots-cardcheck.sh (offscreen, demo registry).
 
-#include "adapter/AdapterLibrary.h"
-#include "platform/FakeHelpViewer.h"
-#include "registry/FileRegistry.h"
-#include "sheet/CMainDlg.h"
-#include "sheet/CWarningDlg.h"
-#include "sheet/StartupDiscovery.h"
-#include "ui/ScriptedResponder.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "cardcheck/sheet/CWarningDlg.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
+#include "common/platform/FakeHelpViewer.h"
+#include "common/registry/FileRegistry.h"
+#include "common/ui/ScriptedResponder.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
-#include "ModalDriver.h"
-#include "QtTestResponder.h"
-#include "SimulatedNics.h"
-#include "TempDir.h"
-#include "adapter/AdapterLibrary.h"
-#include "platform/FakeHelpViewer.h"
-#include "platform/FakeRestart.h"
-#include "registry/FileRegistry.h"
-#include "resources/StringTable.h"
-#include "sheet/CCardcheckApp.h"
-#include "sheet/CGeneralPage.h"
-#include "sheet/CMainDlg.h"
-#include "sheet/CWarningDlg.h"
-#include "sheet/CWelcomeDlg.h"
-#include "sheet/StartupDiscovery.h"
+#include "cardcheck/adapter/AdapterLibrary.h"
+#include "cardcheck/resources/StringTable.h"
+#include "cardcheck/sheet/CCardcheckApp.h"
+#include "cardcheck/sheet/CGeneralPage.h"
+#include "cardcheck/sheet/CMainDlg.h"
+#include "cardcheck/sheet/CWarningDlg.h"
+#include "cardcheck/sheet/CWelcomeDlg.h"
+#include "cardcheck/sheet/StartupDiscovery.h"
+#include "common/platform/FakeHelpViewer.h"
+#include "common/platform/FakeRestart.h"
+#include "common/registry/FileRegistry.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/QtTestResponder.h"
+#include "tests/support/SimulatedNics.h"
+#include "tests/support/TempDir.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -343,4 +343,4 @@ private:
 
 QTEST_MAIN(StartupTest)
 #include "StartupTest.moc"
-#include "ui/ProgramState.h"
+#include "cardcheck/ui/ProgramState.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "sheet/TrayMonitor.h"
+#include "cardcheck/sheet/TrayMonitor.h"
 
-#include "LinkStatus.h"
-#include "TempDir.h"
+#include "libraries/system/traymon/LinkStatus.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "libraries/simulated/nicsim/CardPicture.h"
+
+#include <cstdint>
+
+namespace velnet::nicsim {
+
+// What one card-type library knows of its own product before any scenario
+// says otherwise. Each card-type library defines thisProduct().
+struct Product
+{
+    const char* type;         // the type nicport reports, e.g. "VX410"
+    const char* cardDefaults; // JSON object: a NIC's items as the library ships them
+    PictureStyle picture;
+    const char* pictureName; // the bitmap resource Picture() names
+    std::int32_t helpBase;   // first help id of the product's help topics
+};
+
+const Product& thisProduct();
+
+} // namespace velnet::nicsim

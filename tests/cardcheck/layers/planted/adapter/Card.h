@@ -1,4 +1,0 @@
-// SPDX-License-Identifier: MIT
-#pragma once
-
-#include "resources/Text.h"

@@ -1,4 +1,0 @@
-// SPDX-License-Identifier: MIT
-#pragma once
-
-#include "sheet/Page.h"

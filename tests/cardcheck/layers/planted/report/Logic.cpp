@@ -1,4 +1,0 @@
-// SPDX-License-Identifier: MIT
-#include "resources/Text.h"
-
-#include <QString>

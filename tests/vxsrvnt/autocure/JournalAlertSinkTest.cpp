@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "vxsrvnt/autocure/JournalAlertSink.h"
 
-#include "tests/support/ChildProcess.h"
+#include "tests/vxsrvnt/autocure/PrivateJournal.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-#include <sstream>
-#include <thread>
 #include <unistd.h>
 
 namespace velnet::vxsrvnt::autocure {
@@ -23,32 +19,13 @@ Alert cureFailed(const std::string& mark)
             {{"BAD_PERCENT", "9.09"}, {"VXSRVNT_TEST_MARK", mark}}};
 }
 
-// The journal's entries with our test mark, as `journalctl -o json` gives them.
-std::vector<nlohmann::json> journalEntries(const std::string& mark)
-{
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        std::string output;
-        velnet::test::ChildProcess::run(
-            {"journalctl", "-o", "json", "--no-pager", "VXSRVNT_TEST_MARK=" + mark}, &output);
-        std::vector<nlohmann::json> entries;
-        std::istringstream lines(output);
-        for (std::string line; std::getline(lines, line);)
-            if (line.starts_with("{"))
-                entries.push_back(nlohmann::json::parse(line));
-        if (!entries.empty())
-            return entries;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return {};
-}
-
 TEST(JournalAlertSink, WritesToTheJournalWhereOneRunsElseToStandardError)
 {
     const std::string mark = "m" + std::to_string(::getpid());
     JournalAlertSink sink;
     if (JournalAlertSink::journalAvailable()) {
         sink.write(cureFailed(mark));
-        const auto entries = journalEntries(mark);
+        const auto entries = test::PrivateJournal::entries("VXSRVNT_TEST_MARK=" + mark);
         ASSERT_EQ(entries.size(), 1u);
         const auto& e = entries[0];
         EXPECT_EQ(e.at("MESSAGE_ID"), JournalAlertSink::kMessageId);

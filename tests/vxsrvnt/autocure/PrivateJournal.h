@@ -21,7 +21,8 @@ public:
     std::optional<std::string> start();
     ~PrivateJournal();
 
-    // `journalctl -o json` entries matching `match` ("FIELD=value").
+    // `journalctl -o json` entries matching `match` ("FIELD=value"), of this
+    // journal or, outside one, of the machine's.
     static std::vector<nlohmann::json> entries(const std::string& match);
     // `journalctl -o OUTPUT` text for `match`.
     static std::string text(const std::string& output, const std::string& match);

@@ -11,7 +11,8 @@ Request::Request(std::uint16_t type, std::uint16_t flags, std::size_t headerSize
     message_->nlmsg_type = type;
     // A dump ends with NLMSG_DONE; an acknowledgement after it would be left
     // in the socket and taken for the answer to the next request.
-    message_->nlmsg_flags = NLM_F_REQUEST | flags | ((flags & NLM_F_DUMP) ? 0 : NLM_F_ACK);
+    message_->nlmsg_flags =
+        NLM_F_REQUEST | flags | ((flags & NLM_F_DUMP) == NLM_F_DUMP ? 0 : NLM_F_ACK);
     mnl_nlmsg_put_extra_header(message_, headerSize);
 }
 

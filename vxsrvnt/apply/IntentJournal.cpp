@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,8 +18,10 @@ IntentJournal::IntentJournal(std::string runtimeDir)
 
 Outcome IntentJournal::record(const std::string& line)
 {
-    if (::mkdir(directory_.c_str(), 0755) != 0 && errno != EEXIST)
-        return fail("cannot make " + directory_ + ": " + std::strerror(errno));
+    std::error_code error;
+    std::filesystem::create_directories(directory_, error);
+    if (error)
+        return fail("cannot make " + directory_ + ": " + error.message());
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return fail("cannot open " + path_ + ": " + std::strerror(errno));
@@ -28,10 +31,10 @@ Outcome IntentJournal::record(const std::string& line)
     const bool written =
         ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
         ::fsync(fd) == 0;
-    const int error = errno;
+    const int writeError = errno;
     ::close(fd);
     if (!written)
-        return fail("cannot write " + path_ + ": " + std::strerror(error));
+        return fail("cannot write " + path_ + ": " + std::strerror(writeError));
     return {};
 }
 

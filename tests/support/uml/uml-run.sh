@@ -62,10 +62,15 @@ ln -s "/usr/lib/uml/modules/$version" "$scratch/modroot/lib/modules/$version"
 } > "$scratch/guest-command"
 
 # Unknown kernel parameters of the form X=Y reach init as its environment.
+# The guest goes with this script, also when ctest stops it at its timeout.
 TMPDIR="$scratch/tmp" timeout "${VELNET_UML_TIMEOUT:-900}" "$uml" mem=512M \
   root=/dev/root rootfstype=hostfs rootflags=/ rw init="$here/uml-guest.sh" \
   VELNET_UML_SCRATCH="$scratch" con=null con0=fd:0,fd:1 \
-  </dev/null >"$scratch/console.log" 2>&1
+  </dev/null >"$scratch/console.log" 2>&1 &
+guest=$!
+trap 'kill -TERM $guest 2>/dev/null; wait $guest; exit 1' INT TERM HUP
+wait $guest
+trap - INT TERM HUP
 cat "$scratch/guest.out" 2>/dev/null
 if [ ! -s "$scratch/guest.rc" ]; then
   echo "uml-run.sh: the guest ended without a result; its console:" >&2

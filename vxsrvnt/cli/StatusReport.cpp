@@ -136,7 +136,7 @@ void StatusReport::printText(std::ostream& out) const
     const nlohmann::json whole = toJson();
     out << "Store: " << in_.store << "\n";
     out << std::left << std::setw(8) << "ADAPTER" << std::setw(12) << "INTERFACE" << std::setw(19)
-        << "ADDRESS" << std::setw(12) << "ROLE" << std::setw(10) << "BOND" << std::setw(10)
+        << "ADDRESS" << std::setw(14) << "ROLE" << std::setw(10) << "BOND" << std::setw(10)
         << "ACTIVE" << std::setw(16) << "VLANS"
         << "MATCHES\n";
     for (const nlohmann::json& a : whole["adapters"]) {
@@ -145,7 +145,7 @@ void StatusReport::printText(std::ostream& out) const
             (a["partner"].is_number() ? " of " + std::to_string(a["partner"].get<int>()) : "");
         out << std::setw(8) << a["adapter"].get<int>() << std::setw(12)
             << (a["present"].get<bool>() ? a["interface"].get<std::string>() : "(gone)")
-            << std::setw(19) << a["address"].get<std::string>() << std::setw(12) << role
+            << std::setw(19) << a["address"].get<std::string>() << std::setw(14) << role
             << std::setw(10) << orDash(a["bond"]) << std::setw(10) << orDash(a["activeMember"])
             << std::setw(16) << vlanText(a["vlans"]) << (a["matches"].get<bool>() ? "yes" : "no")
             << "\n";

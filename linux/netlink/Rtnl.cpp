@@ -131,30 +131,41 @@ Result<Rtnl> Rtnl::open()
 
 Outcome Rtnl::exchange(Request& request, const std::function<Outcome(const nlmsghdr*)>& onMessage)
 {
-    if (request.overflowed())
+    lastError_ = 0;
+    if (request.overflowed()) {
+        lastError_ = EMSGSIZE;
         return fail("rtnetlink request too long for its buffer");
+    }
     nlmsghdr* message = request.message();
     message->nlmsg_seq = ++sequence_;
-    if (mnl_socket_sendto(socket_.get(), message, message->nlmsg_len) < 0)
-        return fail(systemError("cannot send to rtnetlink", errno));
+    if (mnl_socket_sendto(socket_.get(), message, message->nlmsg_len) < 0) {
+        lastError_ = errno;
+        return fail(systemError("cannot send to rtnetlink", lastError_));
+    }
     Exchange exchange{&onMessage, {}, {}};
     for (;;) {
         const ssize_t received = mnl_socket_recvfrom(socket_.get(), buffer_.data(), buffer_.size());
         if (received < 0 && errno == EINTR)
             continue;
-        if (received < 0)
-            return fail(systemError("cannot read from rtnetlink", errno));
+        if (received < 0) {
+            lastError_ = errno;
+            return fail(systemError("cannot read from rtnetlink", lastError_));
+        }
         const int run =
             mnl_cb_run2(buffer_.data(), static_cast<std::size_t>(received), message->nlmsg_seq,
                         portId_, onData, &exchange, controls, MNL_ARRAY_SIZE(controls));
         if (run == MNL_CB_ERROR) {
-            const int error = errno;
+            lastError_ = errno;
             return fail(exchange.kernelMessage.empty()
-                            ? std::string(std::strerror(error))
-                            : exchange.kernelMessage + " (" + std::strerror(error) + ")");
+                            ? std::string(std::strerror(lastError_))
+                            : exchange.kernelMessage + " (" + std::strerror(lastError_) + ")");
+        }
+        if (run == MNL_CB_STOP && !exchange.firstFailure.empty()) {
+            lastError_ = EBADMSG;
+            return fail(exchange.firstFailure);
         }
         if (run == MNL_CB_STOP)
-            return exchange.firstFailure.empty() ? Outcome{} : fail(exchange.firstFailure);
+            return {};
     }
 }
 

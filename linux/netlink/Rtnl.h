@@ -58,6 +58,10 @@ public:
     // a dump or the acknowledgement. A message `onMessage` cannot read fails
     // the exchange after the rest of the answer has been read.
     Outcome exchange(Request& request, const std::function<Outcome(const nlmsghdr*)>& onMessage);
+    // The errno of the last exchange that failed (EBADMSG when an answer could
+    // not be read); 0 after one that succeeded. For callers that map errno
+    // values to their own texts.
+    int lastError() const { return lastError_; }
 
 private:
     explicit Rtnl(mnl_socket* socket);
@@ -70,6 +74,7 @@ private:
     std::unique_ptr<mnl_socket, SocketCloser> socket_;
     std::uint32_t portId_ = 0;
     std::uint32_t sequence_ = 0;
+    int lastError_ = 0;
     std::vector<char> buffer_;
 };
 

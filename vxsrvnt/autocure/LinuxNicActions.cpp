@@ -44,7 +44,7 @@ SelfTestOutcome LinuxNicActions::selfTest(const std::string& ifname, std::string
     auto info = ethtool.driverInfo();
     if (!info || info->testCount == 0)
         return SelfTestOutcome::NotSupported;
-    auto result = ethtool.selfTest(false);
+    auto result = ethtool.onlineSelfTest();
     if (!result) {
         if (ethtool.error() == EOPNOTSUPP)
             return SelfTestOutcome::NotSupported;

@@ -29,7 +29,7 @@ std::string optionsText(const netlink::BondOptions& options)
 } // namespace
 
 Reconciler::Reconciler(netlink::Rtnl& rtnl, const ApplyOptions& options)
-    : rtnl_(rtnl), options_(options), journal_(options.runtimeDir)
+    : rtnl_(rtnl), options_(options), journal_(options.runtimeDir), records_(options.runtimeDir)
 {
 }
 
@@ -64,8 +64,21 @@ Result<ApplyReport> Reconciler::apply(const DesiredState& state)
         realise(vlan);
     for (const WantedTitle& title : state.titles)
         realise(title);
-    journal_.clear();
+    finish();
     return report_;
+}
+
+// The records follow the links that carry the mark now.
+void Reconciler::finish()
+{
+    journal_.clear();
+    if (!reload().ok())
+        return;
+    std::set<std::string> ours;
+    for (const netlink::Link& link : links_)
+        if (KernelMatch::ours(link))
+            ours.insert(link.name);
+    records_.keepOnly(ours);
 }
 
 Result<ApplyReport> Reconciler::removeAll()
@@ -74,7 +87,7 @@ Result<ApplyReport> Reconciler::removeAll()
         return fail(read.error());
     recover();
     removeUnwanted(DesiredState{});
-    journal_.clear();
+    finish();
     return report_;
 }
 
@@ -261,6 +274,7 @@ Outcome Reconciler::buildBond(const WantedBond& bond, int& made)
 {
     if (Outcome recorded = journal_.record("link " + bond.name); !recorded.ok())
         return recorded;
+    records_.add(bond.name);
     netlink::BondOptions options = bond.options;
     options.primary.reset(); // set once the primary is a member
     if (Outcome created = rtnl_.createBond(bond.name, options); !created.ok())
@@ -372,6 +386,7 @@ Outcome Reconciler::buildVlan(const WantedVlan& vlan, int parent, int& made)
 {
     if (Outcome recorded = journal_.record("link " + vlan.name); !recorded.ok())
         return recorded;
+    records_.add(vlan.name);
     if (Outcome created = rtnl_.createVlan(vlan.name, parent, vlan.id, vlan.address); !created.ok())
         return created;
     Result<netlink::Link> link = rtnl_.link(vlan.name);

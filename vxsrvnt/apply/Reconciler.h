@@ -6,6 +6,7 @@
 #include "vxsrvnt/apply/Applier.h"
 #include "vxsrvnt/apply/DesiredState.h"
 #include "vxsrvnt/apply/IntentJournal.h"
+#include "vxsrvnt/apply/LinkRecords.h"
 
 #include <set>
 #include <string>
@@ -45,10 +46,12 @@ private:
     void realise(const WantedTitle& title);
     bool refuseTaken(const std::string& name, const std::string& who);
     void refuse(const std::string& text);
+    void finish();
 
     netlink::Rtnl& rtnl_;
     ApplyOptions options_;
     IntentJournal journal_;
+    LinkRecords records_;
     std::vector<netlink::Link> links_;
     std::optional<std::vector<netlink::InterfaceAddress>> addresses_;
     std::optional<std::vector<int>> defaultRoutes_;

@@ -158,8 +158,12 @@ void Monitor::tick()
     }
     readFailing_ = false;
     lastRead_ = std::move(read).value();
-    std::sort(lastRead_.begin(), lastRead_.end(),
-              [](const LinkCounters& a, const LinkCounters& b) { return a.ifindex < b.ifindex; });
+    // The kernel dumps links by ascending ifindex; sort only when it did not.
+    const auto byIndex = [](const LinkCounters& a, const LinkCounters& b) {
+        return a.ifindex < b.ifindex;
+    };
+    if (!std::is_sorted(lastRead_.begin(), lastRead_.end(), byIndex))
+        std::sort(lastRead_.begin(), lastRead_.end(), byIndex);
 
     // Every due window closes before any cure is considered, so that a pair
     // whose members both turned bad in this tick is seen as both sick.

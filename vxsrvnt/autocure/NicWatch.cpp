@@ -51,14 +51,15 @@ void NicWatch::restart(std::chrono::milliseconds now)
 bool NicWatch::observe(const LinkCounters& link, std::chrono::milliseconds now)
 {
     if (baseline_) {
-        const LinkCounters& b = *baseline_;
+        const Counters& b = *baseline_;
         packets_ +=
             counterGrowth(b.rxPackets, link.rxPackets) + counterGrowth(b.txPackets, link.txPackets);
         bad_ +=
             counterGrowth(b.rxErrors, link.rxErrors) + counterGrowth(b.txErrors, link.txErrors) +
             counterGrowth(b.rxDropped, link.rxDropped) + counterGrowth(b.txDropped, link.txDropped);
     }
-    baseline_ = link;
+    baseline_ = Counters{link.rxPackets, link.txPackets, link.rxErrors,
+                         link.txErrors,  link.rxDropped, link.txDropped};
     const bool wasUp = carrier_ || !adminUp_;
     if (graceUntil_ && now >= *graceUntil_)
         graceUntil_.reset();

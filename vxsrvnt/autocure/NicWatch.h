@@ -79,7 +79,12 @@ private:
     AcdPolicy policy_;
     std::chrono::milliseconds windowStart_{0};
     std::optional<std::chrono::milliseconds> graceUntil_; // after a cure
-    std::optional<LinkCounters> baseline_;
+    // The counters of the reading before (the six the windows add up).
+    struct Counters
+    {
+        std::uint64_t rxPackets, txPackets, rxErrors, txErrors, rxDropped, txDropped;
+    };
+    std::optional<Counters> baseline_;
     std::uint64_t packets_ = 0;
     std::uint64_t bad_ = 0;
     bool linkLost_ = false;

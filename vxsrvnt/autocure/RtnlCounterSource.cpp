@@ -87,10 +87,12 @@ velnet::Result<std::vector<LinkCounters>> RtnlCounterSource::readAll()
     netlink::Request request(RTM_GETLINK, NLM_F_DUMP, sizeof(ifinfomsg));
     request.header<ifinfomsg>().ifi_family = AF_UNSPEC;
     std::vector<LinkCounters> links;
+    links.reserve(lastCount_);
     velnet::Outcome done =
         rtnl_.exchange(request, [&](const nlmsghdr* message) { return readLink(message, links); });
     if (!done.ok())
         return velnet::fail("cannot read the links' counters: " + done.error());
+    lastCount_ = links.size();
     return links;
 }
 

@@ -3,6 +3,8 @@
 
 #include "vxsrvnt/autocure/CounterSource.h"
 
+#include <cstddef>
+
 namespace velnet::netlink {
 class Rtnl;
 }
@@ -20,6 +22,7 @@ public:
 
 private:
     netlink::Rtnl& rtnl_;
+    std::size_t lastCount_ = 0; // links in the last dump: room to reserve
 };
 
 } // namespace velnet::vxsrvnt::autocure

@@ -30,6 +30,15 @@ std::string storePath(const CommandLine& line)
 // The health file is written every second; older means no service.
 constexpr double kHealthMaxAge = 5.0;
 
+// "adapter 2 (eth1)", or "adapter 2" when its NIC is not here.
+std::string labelOf(const std::vector<NicBinding>& bindings, int number)
+{
+    for (const NicBinding& b : bindings)
+        if (b.adapterNumber == number)
+            return adapterLabel(number, b.ifname);
+    return adapterLabel(number);
+}
+
 void printReport(const ApplyReport& report, std::ostream& out, std::ostream& err)
 {
     for (const std::string& action : report.actions)
@@ -203,8 +212,8 @@ int Commands::pair()
     if (!primary || !backup)
         return failed(!primary ? primary.error() : backup.error());
     return edited(PairEditor(registry_).pair(*primary, *backup, line_.failover),
-                  "adapter " + std::to_string(*backup) + " is now the backup of adapter " +
-                      std::to_string(*primary));
+                  labelOf(m->bindings, *backup) + " is now the backup of " +
+                      labelOf(m->bindings, *primary));
 }
 
 int Commands::unpair()
@@ -216,7 +225,7 @@ int Commands::unpair()
     if (!adapter)
         return failed(adapter.error());
     return edited(PairEditor(registry_).unpair(*adapter),
-                  "adapter " + std::to_string(*adapter) + " and its partner are stand-alone now");
+                  labelOf(m->bindings, *adapter) + " and its partner are stand-alone now");
 }
 
 int Commands::vlanAdd()
@@ -233,7 +242,7 @@ int Commands::vlanAdd()
     if (error != std::errc() || end != idText.data() + idText.size())
         return failed("the VLAN identifier must be a number, not \"" + idText + "\"", kExitUsage);
     return edited(VlanEditor(registry_).add(*adapter, id, line_.operands[2], line_.address),
-                  "adapter " + std::to_string(*adapter) + " has VLAN " + idText + " \"" +
+                  labelOf(m->bindings, *adapter) + " has VLAN " + idText + " \"" +
                       line_.operands[2] + "\" now");
 }
 
@@ -246,7 +255,7 @@ int Commands::vlanRemove()
     if (!adapter)
         return failed(adapter.error());
     return edited(VlanEditor(registry_).remove(*adapter, line_.operands[1]),
-                  "adapter " + std::to_string(*adapter) + " has no VLAN \"" + line_.operands[1] +
+                  labelOf(m->bindings, *adapter) + " has no VLAN \"" + line_.operands[1] +
                       "\" any more");
 }
 

@@ -16,6 +16,7 @@ install_into "$prefix"
 unit=$prefix/lib/systemd/system/vxsrvnt.service
 [ -f "$unit" ] || fail "the unit is not installed at lib/systemd/system"
 [ -x "$prefix/sbin/vxsrvnt" ] || fail "vxsrvnt is not installed in sbin"
+[ -f "$prefix/lib/udev/rules.d/70-vxsrvnt.rules" ] || fail "the udev rule is not installed"
 grep -qx "ExecStart=$prefix/sbin/vxsrvnt run" "$unit" || fail "the unit does not start the installed vxsrvnt"
 for line in Type=notify 'ExecReload=/bin/kill -HUP $MAINPID' Restart=on-failure \
 	'CapabilityBoundingSet=CAP_NET_ADMIN CAP_NET_RAW' ProtectSystem=strict \

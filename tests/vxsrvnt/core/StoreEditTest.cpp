@@ -206,6 +206,24 @@ TEST(VlanEditor, SixteenVlansAtMostAndTheFirstAndLastTurnTheInstance)
         << "the other VLANs' instance keys are gone";
 }
 
+TEST(Edits, EachCommandIsOneWriteOfTheStore)
+{
+    InstalledStore installed;
+    auto& r = installed.store.registry();
+    const std::function<Outcome()> edits[] = {
+        [&] { return PairEditor(r).pair(1, 2, {}); },
+        [&] { return VlanEditor(r).add(1, 10, "a", ""); },
+        [&] { return VlanEditor(r).add(1, 11, "b", ""); },
+        [&] { return VlanEditor(r).remove(1, "a"); },
+        [&] { return PairEditor(r).unpair(2); },
+    };
+    for (const auto& edit : edits) {
+        const int before = r.rewriteCount();
+        ASSERT_TRUE(edit().ok());
+        EXPECT_EQ(r.rewriteCount(), before + 1);
+    }
+}
+
 TEST(PairEditor, BackupWithVlansIsRefused)
 {
     InstalledStore installed;

@@ -86,7 +86,8 @@ check "its address is the MAC on the wire" test \
 
 # --- apply twice ---
 before=$(ifindexes)
-in_svc ip monitor link >"$scratch/monitor.txt" 2>&1 &
+# Simple commands, not functions, in the background: $! is then the program itself.
+ip netns exec "$svc" ip monitor link >"$scratch/monitor.txt" 2>&1 &
 monitor=$!
 sleep 1
 out=$(vxs apply 2>&1)
@@ -99,7 +100,7 @@ check "a second apply makes no link events" test ! -s "$scratch/monitor.txt"
 # --- a store the service cannot parse ---
 cp "$store" "$scratch/good.reg"
 printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM]\nno value here\n' >"$store"
-in_svc "$vx" --store "$store" run >"$scratch/run.txt" 2>&1 &
+ip netns exec "$svc" "$vx" --store "$store" run >"$scratch/run.txt" 2>&1 &
 service=$!
 sleep 3
 check "the service keeps running on a store it cannot parse" kill -0 "$service"
@@ -126,17 +127,20 @@ in_svc ip address delete 192.0.2.7/24 dev eth2
 
 # --- killed mid-apply, then started ---
 seen_half=0
-for delay in 0.01 0.03 0.06 0.1 0.2; do
-  vxs apply >/dev/null 2>&1 &
+journal=$VELNET_RUNTIME_DIR/apply.journal
+for delay in 0 0.01 0.02 0.05 0.1; do
+  ip netns exec "$svc" "$vx" --store "$store" apply >/dev/null 2>&1 &
   applying=$!
+  # Killed once the apply has begun to change the kernel.
+  for _ in $(seq 2000); do [ -e "$journal" ] && break; sleep 0.005; done
   sleep $delay
   kill -9 $applying 2>/dev/null
   wait $applying 2>/dev/null
   half_made && seen_half=$((seen_half + 1))
-  in_svc "$vx" --store "$store" run >"$scratch/run.txt" 2>&1 &
+  ip netns exec "$svc" "$vx" --store "$store" run >"$scratch/run.txt" 2>&1 &
   service=$!
   for _ in $(seq 50); do whole_bond && break; sleep 0.2; done
-  check "after a kill ${delay}s into apply the next start makes the bond whole" whole_bond
+  check "after a kill ${delay}s into changing the kernel the next start makes the bond whole" whole_bond
   kill -TERM "$service"
   wait "$service"
   service=

@@ -100,6 +100,11 @@ void StoreReader::readInstance(int instance, const Key& key, std::vector<Reading
 
     if (const auto mac = key.queryString("Base_Mac_Address", layout::kMacLimit))
         a.baseMacAddress = *mac;
+    // The first instance's network-card Title becomes the NIC's alias (apply).
+    if (a.instances.size() == 1)
+        if (const Key card =
+                registry_.open(Root::LocalMachine, layout::networkCardPath(instance), Access::Read))
+            a.title = card.queryString("Title", 256).value_or("");
     const std::pair<const char*, std::string*> texts[] = {
         {"SelfCheckLevel", &a.acd.selfCheckLevel},
         {"ErrorTolerance", &a.acd.errorTolerance},

@@ -205,10 +205,7 @@ private slots:
         QCOMPARE(editor.windowTitle(), QString("Autocure Driver (ACD) Configuration"));
         QCOMPARE(velnet::test::dialogTemplateFault(&editor), QString());
         QCOMPARE(child<QLabel>(&editor, "choiceLabel")->text(), QString("Self Check Level"));
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        QCOMPARE(items, (QStringList{"Basic", "Enhanced", "Off"}));
+        QCOMPARE(comboTexts(combo), (QStringList{"Basic", "Enhanced", "Off"}));
         QCOMPARE(combo->currentText(), QString("Basic"));
         QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&editor, "ok"));
 
@@ -227,10 +224,7 @@ private slots:
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         auto* combo = child<QComboBox>(&editor, "choice");
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        QCOMPARE(items, (QStringList{"High", "Low", "Medium"}));
+        QCOMPARE(comboTexts(combo), (QStringList{"High", "Low", "Medium"}));
         QCOMPARE(combo->currentText(), QString("Medium"));
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Home);

@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <QWidget>
 
+class QComboBox;
 class QLineEdit;
+class QTabWidget;
 class QTreeWidget;
 
 namespace velnet::test {
@@ -31,6 +33,11 @@ void click(const QWidget* parent, const char* name);
 // all and types `text`, key by key.
 void retype(QLineEdit* edit, const QString& text);
 
+// A click on tab `index` of a tab widget, as a person chooses a page.
+void clickTab(QTabWidget* tabs, int index);
+
+// The texts of a combo box's items, top to bottom.
+QStringList comboTexts(const QComboBox* combo);
 // The texts of one column of a list, top to bottom.
 QStringList column(const QTreeWidget* list, int col);
 // "label=value" for each row of a two-column list.

@@ -14,6 +14,7 @@
 #include "tests/libraries/EchoPartner.h"
 #include "tests/libraries/InsideNetns.h"
 #include "tests/libraries/RealLibraries.h"
+#include "tests/support/DialogControls.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/TempDir.h"
 
@@ -31,17 +32,9 @@
 
 using namespace velnet::cardcheck;
 
-namespace {
-
-QStringList column(QTreeWidget* list, int col)
-{
-    QStringList texts;
-    for (int i = 0; list && i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(col);
-    return texts;
-}
-
-} // namespace
+using velnet::test::child;
+using velnet::test::clickTab;
+using velnet::test::column;
 
 class CardcheckRealTest : public QObject
 {
@@ -83,7 +76,7 @@ private slots:
         QCOMPARE(combo->itemText(0),
                  QString::fromStdString("veth network interface (" + net_.interfaceA + ")"));
 
-        auto* list = sheet_->findChild<QTreeWidget*>("summaryList");
+        auto* list = child<QTreeWidget>(sheet_.get(), "summaryList");
         const QStringList names = column(list, 0);
         const QStringList values = column(list, 1);
         QCOMPARE(names.mid(0, 3), QStringList({"Interface", "Permanent Address", "Driver"}));
@@ -100,10 +93,10 @@ private slots:
     {
         auto* tabs = sheet_->findChild<QTabWidget*>();
         QVERIFY(tabs);
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
+        clickTab(tabs, 2);
         QCOMPARE(tabs->currentIndex(), 2);
         auto* page = sheet_->diagnosticsPage();
-        auto* list = page->findChild<QTreeWidget*>("testList");
+        auto* list = child<QTreeWidget>(page, "testList");
         QCOMPARE(column(list, 0),
                  QStringList({"Driver Response Test", "Link Test", "Counter Test"}));
         auto* start = page->findChild<QPushButton*>("start");

@@ -5,8 +5,9 @@
 #include "nicsetup/FTOLCONS.h"
 #include "nicsetup/Tables.h"
 #include "nicsetup/ftolconsx.h"
-#include "tests/nicsetup/DialogDriver.h"
+#include "tests/support/DialogControls.h"
 #include "tests/support/DialogTemplateCheck.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/QtTestResponder.h"
 
 #include <QApplication>
@@ -19,15 +20,8 @@
 #include <QtTest/QtTest>
 
 using namespace velnet::nicsetup;
-using velnet::nicsetup::test::doubleClickBelowRows;
-using velnet::nicsetup::test::doubleClickRow;
-using velnet::nicsetup::test::rowTexts;
-using velnet::nicsetup::test::selectedRow;
-using velnet::nicsetup::test::visibleTopLevels;
-using velnet::test::QtTestResponder;
-using velnet::ui::Buttons;
-using velnet::ui::Icon;
-using velnet::ui::ScriptedResponder;
+using namespace velnet::test;
+using namespace velnet::ui;
 
 namespace {
 
@@ -35,12 +29,7 @@ const unsigned kAdapter = 4;
 
 ScriptedResponder::Expectation okBox(const QString& text)
 {
-    ScriptedResponder::Expectation e;
-    e.text = text.toStdString();
-    e.caption = "nicsetup";
-    e.buttons = Buttons::Ok;
-    e.icon = Icon::None;
-    return e;
+    return velnet::test::nicsetupBox(text.toStdString());
 }
 
 CARD_INFO& card()
@@ -92,11 +81,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QCOMPARE(editor.windowTitle(), QString("Autocure Driver (ACD) Configuration"));
         QCOMPARE(velnet::test::dialogTemplateFault(&editor), QString());
-        QCOMPARE(editor.findChild<QLabel*>("ftolname")->text(), QString("Sampling Window"));
-        QCOMPARE(editor.findChild<QLineEdit*>("ftolval")->text(), QString("1000"));
-        QCOMPARE(QApplication::focusWidget(), editor.findChild<QPushButton*>("ok"));
-        QVERIFY(editor.findChild<QPushButton*>("ok")->isDefault());
-        QCOMPARE(editor.findChild<QPushButton*>("cancel")->text(), QString("Cancel"));
+        QCOMPARE(child<QLabel>(&editor, "ftolname")->text(), QString("Sampling Window"));
+        QCOMPARE(child<QLineEdit>(&editor, "ftolval")->text(), QString("1000"));
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&editor, "ok"));
+        QVERIFY(child<QPushButton>(&editor, "ok")->isDefault());
+        QCOMPARE(child<QPushButton>(&editor, "cancel")->text(), QString("Cancel"));
         editor.close();
     }
 
@@ -140,7 +129,7 @@ private slots:
         FTOLCONS editor(kAdapter, row == 1 ? "Sampling Window" : "Sampling Ratio ", row);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* edit = editor.findChild<QLineEdit*>("ftolval");
+        auto* edit = child<QLineEdit>(&editor, "ftolval");
         {
             QtTestResponder responder;
             for (const QString& m : typing)
@@ -152,7 +141,7 @@ private slots:
         QtTestResponder responder;
         if (!onOk.isEmpty())
             responder.expect(okBox(onOk));
-        QTest::mouseClick(editor.findChild<QPushButton*>("ok"), Qt::LeftButton);
+        click(&editor, "ok");
         QVERIFY(responder.verify());
         QCOMPARE(editor.isVisible(), !onOk.isEmpty());
         QCOMPARE(row == 1 ? card().SamplingWindow : card().SamplingRatio, stored);
@@ -173,12 +162,10 @@ private slots:
         FTOLCONS editor(kAdapter, "Sampling Window", 1);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* edit = editor.findChild<QLineEdit*>("ftolval");
+        auto* edit = child<QLineEdit>(&editor, "ftolval");
         QtTestResponder responder;
         responder.expect(okBox("Sampling Window Parameter Value can only be numeric "));
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, "12a");
+        retype(edit, "12a");
         QVERIFY(responder.verify());
         QCOMPARE(edit->text(), QString("12a"));
 
@@ -188,7 +175,7 @@ private slots:
         QVERIFY(responder.verify());
         QVERIFY(editor.isVisible());
         QCOMPARE(card().SamplingWindow, 1000u);
-        QTest::mouseClick(editor.findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        click(&editor, "cancel");
         QVERIFY(!editor.isVisible());
         QCOMPARE(card().SamplingWindow, 1000u);
     }
@@ -198,12 +185,10 @@ private slots:
         FTOLCONS editor(kAdapter, "Sampling Ratio ", 2);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* edit = editor.findChild<QLineEdit*>("ftolval");
+        auto* edit = child<QLineEdit>(&editor, "ftolval");
         QtTestResponder responder;
         responder.expect(okBox("Sampling Ratio Parameter Value cannot exceed 100%"));
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, "101");
+        retype(edit, "101");
         QVERIFY(responder.verify());
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClick(edit, Qt::Key_Return);
@@ -216,22 +201,19 @@ private slots:
         ftolconsx editor(kAdapter, "Self Check Level", 0);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* combo = editor.findChild<QComboBox*>("choice");
+        auto* combo = child<QComboBox>(&editor, "choice");
         QCOMPARE(editor.windowTitle(), QString("Autocure Driver (ACD) Configuration"));
         QCOMPARE(velnet::test::dialogTemplateFault(&editor), QString());
-        QCOMPARE(editor.findChild<QLabel*>("choiceLabel")->text(), QString("Self Check Level"));
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        QCOMPARE(items, (QStringList{"Basic", "Enhanced", "Off"}));
+        QCOMPARE(child<QLabel>(&editor, "choiceLabel")->text(), QString("Self Check Level"));
+        QCOMPARE(comboTexts(combo), (QStringList{"Basic", "Enhanced", "Off"}));
         QCOMPARE(combo->currentText(), QString("Basic"));
-        QCOMPARE(QApplication::focusWidget(), editor.findChild<QPushButton*>("ok"));
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&editor, "ok"));
 
         // Choose "Off" with the keyboard and confirm.
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_End);
         QCOMPARE(combo->currentText(), QString("Off"));
-        QTest::mouseClick(editor.findChild<QPushButton*>("ok"), Qt::LeftButton);
+        click(&editor, "ok");
         QCOMPARE(editor.result(), int(QDialog::Accepted));
         QCOMPARE(textOf(card().SelfCheckLevel), "Off");
     }
@@ -241,11 +223,8 @@ private slots:
         ftolconsx editor(kAdapter, "Error Tolerance", 3);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* combo = editor.findChild<QComboBox*>("choice");
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        QCOMPARE(items, (QStringList{"High", "Low", "Medium"}));
+        auto* combo = child<QComboBox>(&editor, "choice");
+        QCOMPARE(comboTexts(combo), (QStringList{"High", "Low", "Medium"}));
         QCOMPARE(combo->currentText(), QString("Medium"));
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Home);
@@ -261,7 +240,7 @@ private slots:
         ftolconsx editor(kAdapter, "Self Check Level", 0);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* combo = editor.findChild<QComboBox*>("choice");
+        auto* combo = child<QComboBox>(&editor, "choice");
         QCOMPARE(combo->currentIndex(), -1);
         QCOMPARE(combo->currentText(), QString());
         QTest::keyClick(&editor, Qt::Key_Return);
@@ -277,13 +256,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QCOMPARE(editor.windowTitle(), QString("ACD  Configuration"));
         QCOMPARE(velnet::test::dialogTemplateFault(&editor), QString());
-        auto* list = editor.findChild<QTreeWidget*>("vallist");
+        auto* list = child<QTreeWidget>(&editor, "vallist");
         QCOMPARE(list->headerItem()->text(0), QString("Name"));
         QCOMPARE(list->headerItem()->text(1), QString("Value"));
         QCOMPARE(rowTexts(list),
                  (QStringList{"Information=Enabled", "Warning=Disabled", "Error=Disabled"}));
-        QCOMPARE(editor.findChild<QPushButton*>("ok")->text(), QString("&OK"));
-        QCOMPARE(QApplication::focusWidget(), editor.findChild<QPushButton*>("ok"));
+        QCOMPARE(child<QPushButton>(&editor, "ok")->text(), QString("&OK"));
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&editor, "ok"));
 
         doubleClickRow(list, 0);
         QCOMPARE(card().AlertType, 0u);
@@ -291,7 +270,7 @@ private slots:
                  (QStringList{"Information=Disabled", "Warning=Disabled", "Error=Disabled"}));
         QCOMPARE(selectedRow(list), 0);
         QCOMPARE(list->currentIndex().row(), 0);
-        QTest::mouseClick(editor.findChild<QPushButton*>("ok"), Qt::LeftButton);
+        click(&editor, "ok");
         QVERIFY(!editor.isVisible());
         QCOMPARE(card().AlertType, 0u);
     }
@@ -302,7 +281,7 @@ private slots:
         Alert editor(kAdapter, "Alert Type", 4);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* list = editor.findChild<QTreeWidget*>("vallist");
+        auto* list = child<QTreeWidget>(&editor, "vallist");
 
         // Nothing selected yet: a double-click where there is no row changes nothing.
         QCOMPARE(selectedRow(list), -1);
@@ -333,8 +312,8 @@ private slots:
         Alert editor(kAdapter, "Alert Type", 4);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        auto* list = editor.findChild<QTreeWidget*>("vallist");
-        QCOMPARE(QApplication::focusWidget(), editor.findChild<QPushButton*>("ok"));
+        auto* list = child<QTreeWidget>(&editor, "vallist");
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&editor, "ok"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), list);
         // Where the focus is shows: the first row is current and selected.

@@ -2,6 +2,7 @@
 #include "nicsetup/ConfigLoader.h"
 #include "nicsetup/Tables.h"
 #include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/GTestResponder.h"
 
 #include <cstddef>
@@ -10,31 +11,15 @@
 #include <sys/stat.h>
 
 using namespace velnet::nicsetup;
-using velnet::nicsetup::test::fixtureText;
-using velnet::nicsetup::test::HiveBuilder;
-using velnet::nicsetup::test::TestStore;
-using velnet::test::GTestResponder;
-using velnet::ui::Answer;
-using velnet::ui::Buttons;
-using velnet::ui::Icon;
-using velnet::ui::ScriptedResponder;
+using namespace velnet::nicsetup::test;
+using namespace velnet::test;
+using namespace velnet::ui;
 
 namespace {
 
 const char* const kDot = "Registry Corrupted. Remove all Velnet NICs and reinstall.";
 const char* const kNoDot = "Registry Corrupted. Remove all Velnet NICs and reinstall";
 const char* const kFailover = " Registry Corrupted. Remove all Velnet NICs and reinstall";
-
-ScriptedResponder::Expectation okBox(const char* text)
-{
-    ScriptedResponder::Expectation e;
-    e.text = text;
-    e.caption = "nicsetup";
-    e.buttons = Buttons::Ok;
-    e.icon = Icon::None;
-    e.answer = Answer::Ok;
-    return e;
-}
 
 int markCount()
 {
@@ -56,6 +41,15 @@ std::string text(const char (&field)[TEXT_FIELD_SIZE])
     return std::string(textOf(field));
 }
 
+// FailureCount and the four failover switches (preferred NIC, alternate
+// checking, diagnostic packets, switch forever) of a NIC, on one line.
+std::string failover(const CARD_INFO& card)
+{
+    return std::to_string(card.FailureCount) + " " + text(card.PreferredNic) + " " +
+           text(card.AlternateNicChecking) + " " + text(card.NicDiagnosticPackets) + " " +
+           text(card.NicSwitchForever);
+}
+
 LoadResult loadStore(TestStore& store)
 {
     return ConfigLoader(store.registry()).load();
@@ -70,7 +64,7 @@ class LoadRelations : public ::testing::Test
 protected:
     void SetUp() override
     {
-        responder.expect(okBox(kFailover)); // adapter 6 has no FailureCount
+        responder.expect(nicsetupBox(kFailover)); // adapter 6 has no FailureCount
         ASSERT_EQ(loadStore(store), LoadResult::Loaded);
     }
     TestStore store{fixtureText("load-relations.reg")};
@@ -87,45 +81,23 @@ TEST_F(LoadRelations, MarksRowBackupColumnPrimaryFromFirstInstances)
     EXPECT_EQ(markCount(), 3);
 }
 
-TEST_F(LoadRelations, BackupReadsFailoverValuesAsStored)
+TEST_F(LoadRelations, FailoverValuesAreReadOnlyForABackup)
 {
-    const CARD_INFO& card = ETHCard[2];
-    EXPECT_EQ(card.FailureCount, 7u);
-    EXPECT_EQ(text(card.PreferredNic), "Enabled");
-    EXPECT_EQ(text(card.AlternateNicChecking), "Disabled");
-    EXPECT_EQ(text(card.NicDiagnosticPackets), "Disabled");
-    EXPECT_EQ(text(card.NicSwitchForever), "Enabled");
-    EXPECT_EQ(card.PRIMARYADAPTERNUMBER, 1u);
-    EXPECT_EQ(card.BACKUPADAPTERNUMBER, NO_ADAPTER);
-}
-
-TEST_F(LoadRelations, PrimaryKeepsFailoverDefaults)
-{
-    const CARD_INFO& card = ETHCard[0];
-    EXPECT_EQ(card.FailureCount, 10u);
-    EXPECT_EQ(text(card.PreferredNic), "Disabled");
-    EXPECT_EQ(text(card.AlternateNicChecking), "Enabled");
-    EXPECT_EQ(text(card.NicDiagnosticPackets), "Enabled");
-    EXPECT_EQ(text(card.NicSwitchForever), "Disabled");
-    EXPECT_EQ(card.BACKUPADAPTERNUMBER, 3u);
-    EXPECT_EQ(card.PRIMARYADAPTERNUMBER, NO_ADAPTER);
+    // The backup reads them as stored; the primary keeps the defaults.
+    EXPECT_EQ(failover(ETHCard[2]), "7 Enabled Disabled Disabled Enabled");
+    EXPECT_EQ(ETHCard[2].PRIMARYADAPTERNUMBER, 1u);
+    EXPECT_EQ(ETHCard[2].BACKUPADAPTERNUMBER, NO_ADAPTER);
+    EXPECT_EQ(failover(ETHCard[0]), "10 Disabled Enabled Enabled Disabled");
+    EXPECT_EQ(ETHCard[0].BACKUPADAPTERNUMBER, 3u);
+    EXPECT_EQ(ETHCard[0].PRIMARYADAPTERNUMBER, NO_ADAPTER);
 }
 
 TEST_F(LoadRelations, FailoverTextsStopAtTheFirstMissingOne)
 {
-    const CARD_INFO& noPreferred = ETHCard[4];
-    EXPECT_EQ(noPreferred.FailureCount, 12u);
-    EXPECT_EQ(text(noPreferred.PreferredNic), "Disabled");
-    EXPECT_EQ(text(noPreferred.AlternateNicChecking), "Enabled");
-    EXPECT_EQ(text(noPreferred.NicDiagnosticPackets), "Enabled");
-    EXPECT_EQ(text(noPreferred.NicSwitchForever), "Disabled");
-
-    const CARD_INFO& noAlternate = ETHCard[5];
-    EXPECT_EQ(noAlternate.FailureCount, 10u);
-    EXPECT_EQ(text(noAlternate.PreferredNic), "Enabled");
-    EXPECT_EQ(text(noAlternate.AlternateNicChecking), "Enabled");
-    EXPECT_EQ(text(noAlternate.NicDiagnosticPackets), "Enabled");
-    EXPECT_EQ(text(noAlternate.NicSwitchForever), "Disabled");
+    // No PreferredNic: the count is read, the texts keep their defaults.
+    EXPECT_EQ(failover(ETHCard[4]), "12 Disabled Enabled Enabled Disabled");
+    // No AlternateNicChecking: PreferredNic is read, the rest stay.
+    EXPECT_EQ(failover(ETHCard[5]), "10 Enabled Enabled Enabled Disabled");
 }
 
 TEST_F(LoadRelations, LaterInstanceOverwritesNumbersButNotFailover)
@@ -245,7 +217,7 @@ protected:
         // SelfCheckLevel, ErrorTolerance; instance 5 (adapter 3):
         // SamplingRatio, SelfCheckLevel.
         for (const char* box : {kDot, kDot, kFailover, kNoDot, kDot, kDot, kNoDot})
-            responder.expect(okBox(box));
+            responder.expect(nicsetupBox(box));
         ASSERT_EQ(loadStore(store), LoadResult::Loaded);
     }
     TestStore store{fixtureText("load-acd.reg")};
@@ -343,7 +315,7 @@ TEST(LoadStart, MissingServiceKeyEndsTheProgramAfterItsMessage)
 
     TestStore store(HiveBuilder().key("SYSTEM\\CurrentControlSet\\Services\\other").str());
     GTestResponder responder;
-    responder.expect(okBox("Could not find any Velnet NIC's or registry corrupted!!!"));
+    responder.expect(nicsetupBox("Could not find any Velnet NIC's or registry corrupted!!!"));
     EXPECT_EQ(loadStore(store), LoadResult::ServiceKeyMissing);
     for (const CARD_INFO& card : ETHCard)
         EXPECT_TRUE(isAllZero(card));
@@ -373,7 +345,7 @@ TEST(LoadStart, StoresReasonGoesToStandardError)
     for (const auto& c : cases) {
         velnet::registry::FileRegistry store(c.store);
         GTestResponder responder;
-        responder.expect(okBox("Could not find any Velnet NIC's or registry corrupted!!!"));
+        responder.expect(nicsetupBox("Could not find any Velnet NIC's or registry corrupted!!!"));
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(ConfigLoader(store).load(), LoadResult::ServiceKeyMissing);
         const std::string printed = ::testing::internal::GetCapturedStderr();
@@ -392,7 +364,7 @@ TEST(LoadStart, EveryLoadStartsFromEmptyTables)
     TestStore first(fixtureText("load-relations.reg"));
     {
         GTestResponder responder;
-        responder.expect(okBox(kFailover));
+        responder.expect(nicsetupBox(kFailover));
         ASSERT_EQ(loadStore(first), LoadResult::Loaded);
     }
     TestStore empty(HiveBuilder().key("SYSTEM\\CurrentControlSet\\Services\\vxsrvnt").str());

@@ -8,12 +8,8 @@
 #include <gtest/gtest.h>
 
 using namespace velnet::nicsetup;
-using velnet::nicsetup::test::differences;
-using velnet::nicsetup::test::maximalHive;
-using velnet::nicsetup::test::snapshotOf;
-using velnet::nicsetup::test::TestStore;
-using velnet::registry::Access;
-using velnet::registry::Root;
+using namespace velnet::nicsetup::test;
+using namespace velnet::registry;
 using velnet::test::GTestResponder;
 
 namespace {

@@ -5,9 +5,11 @@
 #include "nicsetup/Servcfg.h"
 #include "nicsetup/ServcfgDlg.h"
 #include "nicsetup/Tables.h"
-#include "tests/nicsetup/DialogDriver.h"
 #include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/DialogControls.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/LockHolder.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/QtTestResponder.h"
 
 #include <QLineEdit>
@@ -19,46 +21,26 @@
 #include <memory>
 
 using namespace velnet::nicsetup;
-using velnet::nicsetup::test::doubleClickRow;
-using velnet::nicsetup::test::fixtureText;
-using velnet::nicsetup::test::onModal;
-using velnet::nicsetup::test::rowTexts;
-using velnet::nicsetup::test::TestStore;
-using velnet::nicsetup::test::visibleTopLevels;
-using velnet::registry::Access;
-using velnet::registry::Root;
-using velnet::test::LockHolder;
-using velnet::test::QtTestResponder;
-using velnet::ui::Answer;
-using velnet::ui::Buttons;
-using velnet::ui::Icon;
-using velnet::ui::ScriptedResponder;
+using namespace velnet::nicsetup::test;
+using namespace velnet::registry;
+using namespace velnet::test;
+using namespace velnet::ui;
 
 namespace {
 
 const char* const kParameters0 = "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt0\\Parameters";
 
-ScriptedResponder::Expectation box(std::string text, Buttons buttons, Icon icon,
-                                   Answer answer = Answer::Ok)
-{
-    ScriptedResponder::Expectation e;
-    e.text = std::move(text);
-    e.caption = "nicsetup";
-    e.buttons = buttons;
-    e.icon = icon;
-    e.answer = answer;
-    return e;
-}
-
 ScriptedResponder::Expectation saveYes()
 {
-    return box("Save Changes Before Exiting ?", Buttons::YesNoCancel, Icon::Question, Answer::Yes);
+    return nicsetupBox("Save Changes Before Exiting ?", Buttons::YesNoCancel, Icon::Question,
+                       Answer::Yes);
 }
 
 ScriptedResponder::Expectation notSaved(const std::string& reason)
 {
-    return box("The configuration could not be saved; the registry is unchanged.\n" + reason,
-               Buttons::Ok, Icon::Error);
+    return nicsetupBox("The configuration could not be saved; the registry is unchanged.\n" +
+                           reason,
+                       Buttons::Ok, Icon::Error);
 }
 
 } // namespace
@@ -88,12 +70,9 @@ private:
     // Sampling Window of the first NIC becomes 777 through its editor.
     void editSamplingWindow()
     {
-        onModal("FTOLCONS", [](QDialog* editor) {
-            auto* edit = editor->findChild<QLineEdit*>("ftolval");
-            QTest::mouseClick(edit, Qt::LeftButton);
-            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClicks(edit, "777");
-            QTest::mouseClick(editor->findChild<QPushButton*>("ok"), Qt::LeftButton);
+        whenShown("FTOLCONS", [](QDialog* editor) {
+            retype(child<QLineEdit>(editor, "ftolval"), "777");
+            click(editor, "ok");
         });
         doubleClickRow(list(), 1);
         QTest::qWait(10);

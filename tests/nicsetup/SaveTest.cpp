@@ -3,6 +3,7 @@
 #include "nicsetup/ConfigSaver.h"
 #include "nicsetup/Tables.h"
 #include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/GTestResponder.h"
 #include "tests/support/RunInChild.h"
 
@@ -13,25 +14,10 @@
 #include <unistd.h>
 
 using namespace velnet::nicsetup;
-using velnet::nicsetup::test::differences;
-using velnet::nicsetup::test::fixtureText;
-using velnet::nicsetup::test::HiveBuilder;
-using velnet::nicsetup::test::snapshotOf;
-using velnet::nicsetup::test::TestStore;
-using velnet::registry::Access;
-using velnet::registry::Root;
-using velnet::registry::Status;
-using velnet::test::ChildReport;
-using velnet::test::dropRoot;
-using velnet::test::GTestResponder;
-using velnet::test::kChildCannotRun;
-using velnet::test::kNobody;
-using velnet::test::kNoGroup;
-using velnet::test::mountPrivateTmpfs;
-using velnet::test::runInChild;
-using velnet::ui::Buttons;
-using velnet::ui::Icon;
-using velnet::ui::ScriptedResponder;
+using namespace velnet::nicsetup::test;
+using namespace velnet::registry;
+using namespace velnet::test;
+using namespace velnet::ui;
 using Role = ConfigSaver::Role;
 
 namespace {
@@ -40,16 +26,6 @@ const char* const kParametersMissing =
     "Registry is Corrupted.\n Remove all Velnet Resources and re-install";
 const char* const kNetworkCardMissing =
     " Registry is Corrupted.\n Remove all Velnet Instances and re-install";
-
-ScriptedResponder::Expectation okBox(const char* text)
-{
-    ScriptedResponder::Expectation e;
-    e.text = text;
-    e.caption = "nicsetup";
-    e.buttons = Buttons::Ok;
-    e.icon = Icon::None;
-    return e;
-}
 
 void load(TestStore& store)
 {
@@ -125,7 +101,7 @@ TEST(SaveGolden, MissingKeysSkipWhatTheirMessagesSay)
     // Nothing reaches the file while the save runs: a crash at any box
     // leaves the old configuration whole.
     for (const char* text : {kParametersMissing, kNetworkCardMissing, kNetworkCardMissing}) {
-        auto box = okBox(text);
+        auto box = nicsetupBox(text);
         box.onShow = [&] { EXPECT_EQ(store.text(), before); };
         responder.expect(box);
     }
@@ -220,7 +196,7 @@ TEST(SaveFailures, PlainAdapterWithoutParametersIsSkippedAlone)
     GTestResponder responder;
     load(store);
     ASSERT_EQ(store.registry().deleteKey(Root::LocalMachine, parameters(0)), Status::Success);
-    responder.expect(okBox(kParametersMissing));
+    responder.expect(nicsetupBox(kParametersMissing));
     EXPECT_TRUE(ConfigSaver(store.registry()).save());
     EXPECT_EQ(valueText(store, networkCard(0), "Title"), "<missing>");
     EXPECT_EQ(valueText(store, networkCard(1), "Title"), "[1] Corvane Velnet XL Server : VX410");
@@ -236,12 +212,8 @@ TEST(SaveFailures, StoreThatCannotBeWrittenKeepsTheDialogOpen)
     FailingStore store(file);
     GTestResponder responder;
     ASSERT_EQ(ConfigLoader(store).load(), LoadResult::Loaded);
-    ScriptedResponder::Expectation box;
-    box.text = "The configuration could not be saved; the registry is unchanged.";
-    box.caption = "nicsetup";
-    box.buttons = Buttons::Ok;
-    box.icon = Icon::Error;
-    responder.expect(box);
+    responder.expect(nicsetupBox("The configuration could not be saved; the registry is unchanged.",
+                                 Buttons::Ok, Icon::Error));
     EXPECT_FALSE(ConfigSaver(store).save());
     EXPECT_EQ(velnet::test::readFile(file), original);
     EXPECT_EQ(store.rewriteCount(), 0);
@@ -264,12 +236,7 @@ int loadSpoilAndSave(const std::string& file, const std::function<void()>& betwe
     if (ConfigLoader(store).load() != LoadResult::Loaded)
         return 2;
     between();
-    ScriptedResponder::Expectation box;
-    box.text = kNotSaved + reason;
-    box.caption = "nicsetup";
-    box.buttons = Buttons::Ok;
-    box.icon = Icon::Error;
-    responder.expect(box);
+    responder.expect(nicsetupBox(kNotSaved + reason, Buttons::Ok, Icon::Error));
     const bool saved = ConfigSaver(store).save();
     responder.verify();
     return saved ? 1 : 0;

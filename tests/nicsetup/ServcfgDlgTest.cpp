@@ -8,9 +8,11 @@
 #include "nicsetup/Images.h"
 #include "nicsetup/Servcfg.h"
 #include "nicsetup/Tables.h"
-#include "tests/nicsetup/DialogDriver.h"
 #include "tests/nicsetup/HiveTestSupport.h"
+#include "tests/support/DialogControls.h"
 #include "tests/support/DialogTemplateCheck.h"
+#include "tests/support/ExpectedBox.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/TempDir.h"
 
@@ -28,23 +30,11 @@
 #include <memory>
 
 using namespace velnet::nicsetup;
-using velnet::nicsetup::test::doubleClickBelowRows;
-using velnet::nicsetup::test::doubleClickRow;
-using velnet::nicsetup::test::fixtureText;
-using velnet::nicsetup::test::HiveBuilder;
-using velnet::nicsetup::test::onModal;
-using velnet::nicsetup::test::rowTexts;
-using velnet::nicsetup::test::selectedRow;
-using velnet::nicsetup::test::TestStore;
-using velnet::nicsetup::test::visibleTopLevels;
+using namespace velnet::nicsetup::test;
 using velnet::platform::FakeHelpViewer;
-using velnet::registry::Access;
-using velnet::registry::Root;
-using velnet::test::QtTestResponder;
-using velnet::ui::Answer;
-using velnet::ui::Buttons;
-using velnet::ui::Icon;
-using velnet::ui::ScriptedResponder;
+using namespace velnet::registry;
+using namespace velnet::test;
+using namespace velnet::ui;
 
 namespace {
 
@@ -52,12 +42,7 @@ const char* const kSaveQuestion = "Save Changes Before Exiting ?";
 
 ScriptedResponder::Expectation saveQuestion(Answer answer)
 {
-    ScriptedResponder::Expectation e;
-    e.text = kSaveQuestion;
-    e.caption = "nicsetup";
-    e.buttons = Buttons::YesNoCancel;
-    e.answer = answer;
-    return e;
+    return velnet::test::nicsetupBox(kSaveQuestion, Buttons::YesNoCancel, std::nullopt, answer);
 }
 
 // What a save asks when another program changed the configuration since the load.
@@ -98,19 +83,11 @@ QComboBox* combo(QWidget* dlg)
     return dlg->findChild<QComboBox*>("card");
 }
 
-QPushButton* button(QWidget* dlg, const char* name)
-{
-    return dlg->findChild<QPushButton*>(name);
-}
-
 // Types a new value into the numeric editor and confirms it.
 void typeAndConfirm(QDialog* editor, const QString& text)
 {
-    auto* edit = editor->findChild<QLineEdit*>("ftolval");
-    QTest::mouseClick(edit, Qt::LeftButton);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(edit, text);
-    QTest::mouseClick(button(editor, "ok"), Qt::LeftButton);
+    retype(child<QLineEdit>(editor, "ftolval"), text);
+    click(editor, "ok");
 }
 
 // Reports whether any window was shown while it lived.
@@ -160,7 +137,7 @@ private:
     // Changes Sampling Window of the NIC shown to `value` with the numeric editor.
     void editSamplingWindow(CServcfgDlg* dlg, const QString& value)
     {
-        onModal("FTOLCONS", [value](QDialog* editor) { typeAndConfirm(editor, value); });
+        whenShown("FTOLCONS", [value](QDialog* editor) { typeAndConfirm(editor, value); });
         doubleClickRow(list(dlg), 1);
     }
 
@@ -205,7 +182,7 @@ private slots:
         QtTestResponder responder;
         responder.expect(saveQuestion(Answer::Yes));
         bool walked = false;
-        onModal("CServcfgDlg", [&](QDialog* dlg) {
+        whenShown("CServcfgDlg", [&](QDialog* dlg) {
             // The third entry is adapter 2, the NIC with the VLANs Red and Blue.
             QComboBox* card = combo(dlg);
             card->setFocus();
@@ -214,12 +191,12 @@ private slots:
             QVERIFY(card->currentText().startsWith("2. "));
             QCOMPARE(rowTexts(list(dlg))[1], QString("Sampling Window=2000"));
 
-            onModal("FTOLCONS", [](QDialog* editor) { typeAndConfirm(editor, "500"); });
+            whenShown("FTOLCONS", [](QDialog* editor) { typeAndConfirm(editor, "500"); });
             doubleClickRow(list(dlg), 1);
             QCOMPARE(rowTexts(list(dlg))[1], QString("Sampling Window=500"));
             QCOMPARE(ETHCard[1].SamplingWindow, 500u);
             walked = true;
-            QTest::mouseClick(button(dlg, "initExit"), Qt::LeftButton);
+            click(dlg, "initExit");
         });
         QCOMPARE(theApp.InitInstance(), 0);
         QVERIFY(walked);
@@ -245,12 +222,9 @@ private slots:
         store_ = std::make_unique<TestStore>(
             HiveBuilder().instance(0, 1).key("SOFTWARE\\Corvane").str());
         theApp.setRegistry(&store_->registry());
-        ScriptedResponder::Expectation e;
-        e.text = "Could not find any Velnet NIC's or registry corrupted!!!";
-        e.caption = "nicsetup";
-        e.buttons = Buttons::Ok;
         QtTestResponder responder;
-        responder.expect(e);
+        responder.expect(velnet::test::nicsetupBox(
+            "Could not find any Velnet NIC's or registry corrupted!!!", Buttons::Ok, std::nullopt));
         ShowWatcher watcher;
         QCOMPARE(theApp.InitInstance(), 1);
         QVERIFY(responder.verify());
@@ -266,9 +240,9 @@ private slots:
         QCOMPARE(dlg->findChild<QLabel*>("nicsLabel")->text(), QString("NICs Detected:"));
         QCOMPARE(dlg->findChild<QLabel*>("hint")->text(),
                  QString("Double-click a parameter to change its value."));
-        QCOMPARE(button(dlg.get(), "help")->text(), QString("&Help"));
-        QCOMPARE(button(dlg.get(), "initExit")->text(), QString("&OK"));
-        QCOMPARE(button(dlg.get(), "cancel")->text(), QString("&Cancel"));
+        QCOMPARE(child<QPushButton>(dlg.get(), "help")->text(), QString("&Help"));
+        QCOMPARE(child<QPushButton>(dlg.get(), "initExit")->text(), QString("&OK"));
+        QCOMPARE(child<QPushButton>(dlg.get(), "cancel")->text(), QString("&Cancel"));
         QVERIFY(!dlg->findChild<QLabel*>("picture")->pixmap().isNull());
         QCOMPARE(dlg->findChild<QLabel*>("status")->text(), QString());
         QVERIFY(!dlg->windowIcon().isNull());
@@ -320,8 +294,7 @@ private slots:
         QVERIFY(dlg);
         QtTestResponder responder; // no box may appear
         editSamplingWindow(dlg.get(), "1000");
-        onModal("ftolconsx",
-                [](QDialog* editor) { QTest::mouseClick(button(editor, "ok"), Qt::LeftButton); });
+        whenShown("ftolconsx", [](QDialog* editor) { click(editor, "ok"); });
         doubleClickRow(list(dlg.get()), 0);
         // The choice editor stored "Basic" for "basic": a different text.
         QCOMPARE(textOf(ETHCard[0].SelfCheckLevel), "Basic");
@@ -331,11 +304,10 @@ private slots:
         dlg = openDialog(fixtureText("dialog.reg"));
         QVERIFY(dlg);
         editSamplingWindow(dlg.get(), "1000");
-        onModal("Alert",
-                [](QDialog* editor) { QTest::mouseClick(button(editor, "ok"), Qt::LeftButton); });
+        whenShown("Alert", [](QDialog* editor) { click(editor, "ok"); });
         doubleClickRow(list(dlg.get()), 4);
         QVERIFY(!dlg->isModified());
-        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        click(dlg.get(), "initExit");
         QVERIFY(!dlg->isVisible());
         QCOMPARE(dlg->result(), int(QDialog::Rejected));
         QVERIFY(storeUnchanged());
@@ -345,7 +317,7 @@ private slots:
     {
         auto dlg = openDialog(fixtureText("dialog.reg"));
         QVERIFY(dlg);
-        onModal("FTOLCONS", [](QDialog* editor) { typeAndConfirm(editor, "55"); });
+        whenShown("FTOLCONS", [](QDialog* editor) { typeAndConfirm(editor, "55"); });
         doubleClickRow(list(dlg.get()), 2);
         QCOMPARE(rowTexts(list(dlg.get()))[2], QString("Sampling Ratio =55"));
         QCOMPARE(selectedRow(list(dlg.get())), 2);
@@ -354,7 +326,7 @@ private slots:
         QVERIFY(dlg->isModified());
 
         // A cancelled editor changes nothing, and the row is still the one.
-        onModal("FTOLCONS", [](QDialog* editor) {
+        whenShown("FTOLCONS", [](QDialog* editor) {
             QTest::keyClicks(editor->findChild<QLineEdit*>("ftolval"), "9");
             QTest::keyClick(editor, Qt::Key_Escape);
         });
@@ -369,7 +341,7 @@ private slots:
         auto dlg = openDialog(fixtureText("dialog.reg"));
         QVERIFY(dlg);
         list(dlg.get())->clearSelection();
-        button(dlg.get(), "cancel")->setFocus();
+        child<QPushButton>(dlg.get(), "cancel")->setFocus();
         doubleClickBelowRows(list(dlg.get()));
         QCOMPARE(QApplication::focusWidget(), list(dlg.get()));
         QVERIFY(!dlg->isModified());
@@ -394,14 +366,14 @@ private slots:
         QVERIFY(dlg->isModified());
         QtTestResponder responder;
         if (how == "cancel") {
-            QTest::mouseClick(button(dlg.get(), "cancel"), Qt::LeftButton);
+            click(dlg.get(), "cancel");
         } else if (how == "esc") {
             QTest::keyClick(list(dlg.get()), Qt::Key_Escape);
         } else if (how == "close") {
             QVERIFY(dlg->close());
         } else {
             responder.expect(saveQuestion(Answer::No));
-            QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+            click(dlg.get(), "initExit");
         }
         QVERIFY(responder.verify());
         QVERIFY(!dlg->isVisible());
@@ -415,7 +387,7 @@ private slots:
         QVERIFY(dlg);
         QtTestResponder responder;
         // Not modified: Enter closes without a question, like "&OK".
-        QVERIFY(button(dlg.get(), "initExit")->isDefault());
+        QVERIFY(child<QPushButton>(dlg.get(), "initExit")->isDefault());
         editSamplingWindow(dlg.get(), "64");
         responder.expect(saveQuestion(Answer::Cancel));
         QTest::keyClick(list(dlg.get()), Qt::Key_Return);
@@ -491,14 +463,14 @@ private slots:
         QVERIFY(dlg);
         QTreeWidget* ftols = list(dlg.get());
         // Tabbed into, the list shows its focus on the selected row.
-        button(dlg.get(), "help")->setFocus();
-        QTest::keyClick(button(dlg.get(), "help"), Qt::Key_Tab);
+        child<QPushButton>(dlg.get(), "help")->setFocus();
+        QTest::keyClick(child<QPushButton>(dlg.get(), "help"), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), ftols);
         QCOMPARE(ftols->currentIndex().row(), 0);
         QCOMPARE(selectedRow(ftols), 0);
 
         QStringList opened;
-        onModal("ftolconsx", [&](QDialog* editor) {
+        whenShown("ftolconsx", [&](QDialog* editor) {
             opened << editor->objectName();
             QTest::keyClick(editor, Qt::Key_Escape);
         });
@@ -507,7 +479,7 @@ private slots:
 
         QTest::keyClick(ftols, Qt::Key_Down);
         QCOMPARE(selectedRow(ftols), 1);
-        onModal("FTOLCONS", [&](QDialog* editor) {
+        whenShown("FTOLCONS", [&](QDialog* editor) {
             opened << editor->objectName();
             typeAndConfirm(editor, "77");
         });
@@ -542,13 +514,13 @@ private slots:
             QVERIFY(menu);
             for (QAction* a : menu->actions())
                 entries << a->text() + "=" + a->data().toString();
-            onModal("CAboutDlg", [&](QDialog* box) {
+            whenShown("CAboutDlg", [&](QDialog* box) {
                 about << box->windowTitle();
                 for (QLabel* label : box->findChildren<QLabel*>())
                     if (!label->text().isEmpty())
                         about << label->text();
-                about << button(box, "ok")->text();
-                QTest::mouseClick(button(box, "ok"), Qt::LeftButton);
+                about << child<QPushButton>(box, "ok")->text();
+                click(box, "ok");
             });
             QTest::keyClick(menu, Qt::Key_Down);
             QTest::keyClick(menu, Qt::Key_Return);
@@ -580,7 +552,7 @@ private slots:
     {
         auto dlg = openDialog(fixtureText("dialog.reg"));
         QVERIFY(dlg);
-        QTest::mouseClick(button(dlg.get(), "help"), Qt::LeftButton);
+        click(dlg.get(), "help");
         QTest::keyClick(list(dlg.get()), Qt::Key_F1);
         using Request = FakeHelpViewer::Request;
         const Request topic{
@@ -639,7 +611,7 @@ private slots:
         QtTestResponder responder;
         QTest::mouseDClick(list(dlg.get())->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(!dlg->isModified());
-        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        click(dlg.get(), "initExit");
         QVERIFY(!dlg->isVisible());
         QVERIFY(storeUnchanged());
     }

@@ -1,32 +1,44 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QApplication>
 #include <QDialog>
+#include <QObject>
 #include <QPointer>
+#include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
-#include <QtTest/QTest>
 #include <functional>
 #include <vector>
 
 namespace velnet::test {
 
-// Answers modal dialogs as they come up: for each dialog class a test names,
-// the action runs once the dialog is the active modal widget. A dialog that
-// nobody answers is rejected after the time limit and fails the test, so a
-// test can never hang in a modal loop.
+// The one way tests answer modal dialogs. A click that opens a modal dialog
+// returns only once the dialog has closed, so the answer must be queued
+// before the click; it runs, with the event loop going, as soon as the
+// dialog is the visible active modal widget.
+
+// Runs `action` once on the next modal dialog that `matches` accepts.
+void whenShown(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> action);
+
+// ... of class Dialog: for a chain of dialogs where each answer opens the next.
+template <class Dialog> void whenShown(std::function<void(Dialog*)> action)
+{
+    whenShown([](QWidget* w) { return qobject_cast<Dialog*>(w) != nullptr; },
+              [action](QWidget* w) { action(qobject_cast<Dialog*>(w)); });
+}
+
+// ... whose object name is `objectName` ("FTOLCONS").
+void whenShown(const QString& objectName, std::function<void(QDialog*)> action);
+
+// Answers several dialogs of a run as they come up, each class once, in any
+// order, and keeps the names of those it answered. A dialog nobody answers
+// is rejected after the time limit and fails the test, so a test can never
+// hang in a modal loop.
 class ModalDriver : public QObject
 {
 public:
-    explicit ModalDriver(int limitMs = 20000)
-    {
-        connect(&poll_, &QTimer::timeout, this, [this] { onPoll(); });
-        poll_.start(10);
-        watchdog_.setSingleShot(true);
-        connect(&watchdog_, &QTimer::timeout, this, [this] { onTimeout(); });
-        watchdog_.start(limitMs);
-    }
+    explicit ModalDriver(int limitMs = 20000);
 
     template <class Dialog> void when(std::function<void(Dialog*)> action)
     {
@@ -46,37 +58,8 @@ private:
         bool done;
     };
 
-    void onPoll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == current_)
-            return;
-        for (Handler& handler : handlers_) {
-            if (!handler.done && handler.matches(modal)) {
-                handler.done = true;
-                current_ = modal;
-                seen_ << QString::fromLatin1(modal->metaObject()->className());
-                handler.run(modal);
-                return;
-            }
-        }
-    }
-
-    void onTimeout()
-    {
-        timedOut_ = true;
-        for (int i = 0; i < 10; ++i) {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                break;
-            QTest::qFail(
-                qPrintable(QStringLiteral("no answer for %1")
-                               .arg(QString::fromLatin1(dialog->metaObject()->className()))),
-                __FILE__, __LINE__);
-            dialog->done(QDialog::Rejected);
-            QCoreApplication::processEvents();
-        }
-    }
+    void onPoll();
+    void onTimeout();
 
     QTimer poll_;
     QTimer watchdog_;
@@ -85,25 +68,5 @@ private:
     QStringList seen_;
     bool timedOut_ = false;
 };
-
-// Runs `action` once, when a visible modal dialog of class Dialog is the
-// active modal widget: the one-dialog form of ModalDriver, for a chain of
-// dialogs where each answer opens the next. It must be set up before the
-// click that opens the dialog, since that click returns only when the dialog
-// has closed.
-template <class Dialog> void whenShown(std::function<void(Dialog*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(dialog);
-    });
-    timer->start();
-}
 
 } // namespace velnet::test

@@ -7,17 +7,6 @@
 
 namespace velnet::cardcheck::test {
 
-velnet::ui::ScriptedResponder::Expectation programBox(std::string text,
-                                                      std::optional<velnet::ui::Icon> icon)
-{
-    velnet::ui::ScriptedResponder::Expectation box;
-    box.text = std::move(text);
-    box.caption = "Corvane NIC Diagnostics  v1.0";
-    box.buttons = velnet::ui::Buttons::Ok;
-    box.icon = icon;
-    return box;
-}
-
 void AdapterTest::TearDown()
 {
     adapter_.reset();
@@ -48,6 +37,21 @@ std::int32_t AdapterTest::discover(std::string& error)
     if (n > 0)
         adapter_ = std::make_unique<AdapterLibrary>(std::move(discovery_), state_);
     return n;
+}
+
+std::int32_t AdapterTest::discoverIn(const std::string& fixture)
+{
+    useScenario(fixture);
+    std::string error;
+    return discover(error);
+}
+
+void AdapterTest::discoverAndSelectFirst()
+{
+    std::string error;
+    ASSERT_GT(discover(error), 0) << error;
+    std::string message;
+    ASSERT_EQ(adapter().select(0, message), 1) << message;
 }
 
 std::vector<std::string> AdapterTest::trace() const

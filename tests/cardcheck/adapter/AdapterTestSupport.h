@@ -15,11 +15,6 @@
 
 namespace velnet::cardcheck::test {
 
-// A message box of the program: its text, the program's title as caption,
-// an OK button and, when given, the icon.
-velnet::ui::ScriptedResponder::Expectation
-programBox(std::string text, std::optional<velnet::ui::Icon> icon = std::nullopt);
-
 // Runs the real libraries of lib/velnet on a scenario: sets NICPORT_SCENARIO
 // and a trace file of the test's own, and removes both afterwards.
 class AdapterTest : public ::testing::Test
@@ -34,6 +29,11 @@ protected:
 
     // Discovery, then the AdapterLibrary made from it (when n > 0).
     std::int32_t discover(std::string& error);
+    // useScenario(fixture), then discover(): the number of NICs found.
+    std::int32_t discoverIn(const std::string& fixture);
+    // Discovery on the scenario in use, then the first NIC selected; a
+    // fatal failure when either fails.
+    void discoverAndSelectFirst();
     AdapterLibrary& adapter() { return *adapter_; }
     void destroy() { adapter_.reset(); }
 

@@ -17,10 +17,7 @@ protected:
     void selectFirst(const std::string& scenario)
     {
         useScenarioText(scenario);
-        std::string error;
-        ASSERT_GT(discover(error), 0) << error;
-        std::string message;
-        ASSERT_EQ(adapter().select(0, message), 1) << message;
+        discoverAndSelectFirst();
     }
 
     // Discovery of a scenario the libraries refuse: what it says on stderr.

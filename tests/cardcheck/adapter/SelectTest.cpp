@@ -13,10 +13,8 @@ class SelectTest : public AdapterTest
 
 TEST_F(SelectTest, NegativeResultFailsWithTheStringOfItsLow12Bits)
 {
-    useScenario("select-results.json");
     velnet::test::GTestResponder responder; // no box may appear
-    std::string error;
-    ASSERT_EQ(discover(error), 4);
+    ASSERT_EQ(discoverIn("select-results.json"), 4);
 
     std::string message = "before";
     EXPECT_EQ(adapter().select(0, message), 0);
@@ -25,10 +23,8 @@ TEST_F(SelectTest, NegativeResultFailsWithTheStringOfItsLow12Bits)
 
 TEST_F(SelectTest, PositiveResultSucceedsAndCarriesItsString)
 {
-    useScenario("select-results.json");
     velnet::test::GTestResponder responder;
-    std::string error;
-    ASSERT_EQ(discover(error), 4);
+    ASSERT_EQ(discoverIn("select-results.json"), 4);
 
     std::string message;
     EXPECT_EQ(adapter().select(1, message), 1);
@@ -40,10 +36,8 @@ TEST_F(SelectTest, PositiveResultSucceedsAndCarriesItsString)
 
 TEST_F(SelectTest, MessageThatDoesNotLoadBecomesText106WithoutABox)
 {
-    useScenario("select-results.json");
     velnet::test::GTestResponder responder;
-    std::string error;
-    ASSERT_EQ(discover(error), 4);
+    ASSERT_EQ(discoverIn("select-results.json"), 4);
 
     std::string message;
     EXPECT_EQ(adapter().select(2, message), 0);
@@ -53,9 +47,7 @@ TEST_F(SelectTest, MessageThatDoesNotLoadBecomesText106WithoutABox)
 
 TEST_F(SelectTest, ZeroResultLeavesTheMessageAndPassesTheWelcomeFlag)
 {
-    useScenario("select-results.json");
-    std::string error;
-    ASSERT_EQ(discover(error), 4);
+    ASSERT_EQ(discoverIn("select-results.json"), 4);
 
     std::string message = "kept";
     EXPECT_EQ(adapter().select(3, message), 1);
@@ -68,9 +60,7 @@ TEST_F(SelectTest, ZeroResultLeavesTheMessageAndPassesTheWelcomeFlag)
 
 TEST_F(SelectTest, IndexOutOfRangeFailsWithoutCallingTheLibrary)
 {
-    useScenario("select-results.json");
-    std::string error;
-    ASSERT_EQ(discover(error), 4);
+    ASSERT_EQ(discoverIn("select-results.json"), 4);
     std::string message = "kept";
     EXPECT_EQ(adapter().select(4, message), 0);
     EXPECT_EQ(adapter().select(-1, message), 0);
@@ -83,10 +73,8 @@ TEST_F(SelectTest, IndexOutOfRangeFailsWithoutCallingTheLibrary)
 
 TEST_F(SelectTest, DriverStepFollowsDisableDriver)
 {
-    useScenario("driver-results.json");
     velnet::test::GTestResponder responder;
-    std::string error;
-    ASSERT_EQ(discover(error), 4);
+    ASSERT_EQ(discoverIn("driver-results.json"), 4);
     const CardList& cards = adapter().cards();
     std::string message;
 
@@ -122,10 +110,8 @@ TEST_F(SelectTest, DriverStepFollowsDisableDriver)
 
 TEST_F(SelectTest, PutDriversBackAcrossTwoTypes)
 {
-    useScenario("put-back-two-types.json");
     velnet::test::GTestResponder responder;
-    std::string error;
-    ASSERT_EQ(discover(error), 4);
+    ASSERT_EQ(discoverIn("put-back-two-types.json"), 4);
     // List: Server NIC A, Server NIC B, Server NIC C (VX410), Desktop NIC (VX210).
     std::string message;
     for (std::int32_t i = 0; i < 4; ++i)

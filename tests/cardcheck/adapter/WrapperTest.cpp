@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cardcheck/ui/ProgramState.h"
 #include "tests/cardcheck/adapter/AdapterTestSupport.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/GTestResponder.h"
 
 #include <chrono>
@@ -11,10 +12,8 @@
 namespace velnet::cardcheck::test {
 namespace {
 
-using velnet::ui::Answer;
-using velnet::ui::Buttons;
-using velnet::ui::Icon;
-using velnet::ui::ScriptedResponder;
+using velnet::test::cardcheckBox;
+using namespace velnet::ui;
 
 class WrapperTest : public AdapterTest
 {
@@ -22,10 +21,7 @@ protected:
     void selectFirst(const std::string& fixture)
     {
         useScenario(fixture);
-        std::string error;
-        ASSERT_GT(discover(error), 0) << error;
-        std::string message;
-        ASSERT_EQ(adapter().select(0, message), 1) << message;
+        discoverAndSelectFirst();
     }
 };
 
@@ -57,9 +53,8 @@ TEST_F(WrapperTest, NameThatDoesNotLoadShows106AndYieldsNoText)
 {
     ASSERT_NO_FATAL_FAILURE(selectFirst("lists.json"));
     velnet::test::GTestResponder responder;
-    responder.expect(programBox("Error loading a string in the function CardSummaryName().  "
-                                "Library = VX410CFG, Resource ID = 3997.",
-                                Icon::None));
+    responder.expect(cardcheckBox("Error loading a string in the function CardSummaryName().  "
+                                  "Library = VX410CFG, Resource ID = 3997."));
     EXPECT_EQ(adapter().CardSummaryName(2), std::nullopt);
 }
 
@@ -83,7 +78,7 @@ TEST_F(WrapperTest, AutoConfigureAndChangeValueMarkTheConfigurationChanged)
 {
     ASSERT_NO_FATAL_FAILURE(selectFirst("lists.json"));
     velnet::test::GTestResponder responder;
-    responder.expect(programBox("Optimal values could not be found for every setting."));
+    responder.expect(cardcheckBox("Optimal values could not be found for every setting."));
     adapter().autoConfigure();
     EXPECT_EQ(adapter().configurationChanged(), 1);
     EXPECT_EQ(adapter().ConfigValue(0), "Auto Select");
@@ -103,14 +98,12 @@ TEST_F(WrapperTest, AutoConfigureAndChangeValueMarkTheConfigurationChanged)
 
 TEST_F(WrapperTest, AutoConfigureSuccessShowsText110WithTheInformationIcon)
 {
-    useScenario("two-types.json");
-    std::string error;
-    ASSERT_EQ(discover(error), 3);
+    ASSERT_EQ(discoverIn("two-types.json"), 3);
     std::string message;
     ASSERT_EQ(adapter().select(0, message), 1);
     velnet::test::GTestResponder responder;
-    responder.expect(
-        programBox("Your NIC has been automatically configured successfully..", Icon::Information));
+    responder.expect(cardcheckBox("Your NIC has been automatically configured successfully..",
+                                  Buttons::Ok, Icon::Information));
     adapter().autoConfigure();
     EXPECT_EQ(adapter().configurationChanged(), 1);
 }
@@ -132,9 +125,7 @@ TEST_F(WrapperTest, PictureIsTheLibrarysPngOrNothing)
 
 TEST_F(WrapperTest, StatisticsRiseOverTimeAndClearStatsStartsAgain)
 {
-    useScenario("two-types.json");
-    std::string error;
-    ASSERT_EQ(discover(error), 3);
+    ASSERT_EQ(discoverIn("two-types.json"), 3);
     std::string message;
     ASSERT_EQ(adapter().select(0, message), 1);
     ASSERT_EQ(adapter().StatisticsName(0), "Frames Transmitted OK");
@@ -175,7 +166,7 @@ TEST_F(WrapperTest, LibraryWithoutItsStringTableGivesText106)
     std::string message;
     ASSERT_EQ(adapter().select(0, message), 1);
     velnet::test::GTestResponder responder;
-    responder.expect(programBox(
+    responder.expect(cardcheckBox(
         "Error loading a string in the function TestName().  Library = VX410CFG, Resource ID = " +
         std::to_string(adapter().entryPoints().TestName(0)) + "."));
     EXPECT_EQ(adapter().TestName(0), std::nullopt);
@@ -187,9 +178,7 @@ TEST_F(WrapperTest, LibraryWithoutItsStringTableGivesText106)
 // read 103 bytes and no more (the sanitizer build would see an overread).
 TEST_F(WrapperTest, FullBufferWithoutNulIsCutAt103Bytes)
 {
-    useScenario("no-nul.json");
-    std::string error;
-    ASSERT_EQ(discover(error), 1);
+    ASSERT_EQ(discoverIn("no-nul.json"), 1);
     const std::string name = "Corvane Fast Velnet Server XL PCI NIC with a name far longer than "
                              "the one hundred and four bytes of the buffer";
     EXPECT_EQ(adapter().cardName(0), name.substr(0, 103));

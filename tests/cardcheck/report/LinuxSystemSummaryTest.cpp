@@ -26,27 +26,19 @@ public:
         put("sys/class/dmi/id/bios_vendor", "Example BIOS Co.\n");
         put("sys/class/dmi/id/bios_date", "03/14/2024\n");
 
-        const std::string intel = "sys/devices/pci0000:00/0000:00:19.0";
-        put(intel + "/vendor", "0x8086\n");
-        put(intel + "/device", "0x15b8\n");
-        put(intel + "/irq", "16\n");
+        const std::string intel = pciDevice("0000:00:19.0", "0x8086", "0x15b8", "16");
         link(intel + "/driver", "../../../bus/pci/drivers/e1000e");
         link("sys/bus/pci/drivers/e1000e/module", "../../../../module/e1000e");
         put("sys/module/e1000e/version", "3.2.6-k\n");
-        link("sys/bus/pci/devices/0000:00:19.0", "../../../devices/pci0000:00/0000:00:19.0");
         put("sys/class/net/eth0/address", "02:00:00:00:00:19\n");
         link("sys/class/net/eth0/device", "../../../devices/pci0000:00/0000:00:19.0");
 
-        const std::string virtio = "sys/devices/pci0000:00/0000:00:03.0";
-        put(virtio + "/vendor", "0x1af4\n");
-        put(virtio + "/device", "0x1041\n");
-        put(virtio + "/irq", "0\n");
+        const std::string virtio = pciDevice("0000:00:03.0", "0x1af4", "0x1041", "0");
         for (const char* n : {"38", "9", "37"})
             put(virtio + "/msi_irqs/" + n, "msix\n");
         put(virtio + "/virtio2/vendor", "0x1af4\n");
         link(virtio + "/virtio2/driver", "../../../../bus/virtio/drivers/virtio_net");
         fs::create_directories(dir.file("sys/bus/virtio/drivers/virtio_net"));
-        link("sys/bus/pci/devices/0000:00:03.0", "../../../devices/pci0000:00/0000:00:03.0");
         put("sys/class/net/ens3/address", "02:00:00:00:00:03\n");
         link("sys/class/net/ens3/device", "../../../devices/pci0000:00/0000:00:03.0/virtio2");
 
@@ -59,6 +51,19 @@ public:
             " 37:          0          0 PCI-MSIX-0000:00:03.0   0-edge      virtio2-config\n"
             "NMI:          0          0   Non-maskable interrupts\n"
             "ERR:          0\n");
+    }
+
+    // A PCI device with its vendor, device and interrupt, listed on the bus:
+    // the folder of its own under sys/devices.
+    std::string pciDevice(const std::string& address, const char* vendor, const char* device,
+                          const char* irq)
+    {
+        const std::string folder = "sys/devices/pci0000:00/" + address;
+        put(folder + "/vendor", std::string(vendor) + "\n");
+        put(folder + "/device", std::string(device) + "\n");
+        put(folder + "/irq", std::string(irq) + "\n");
+        link("sys/bus/pci/devices/" + address, "../../../devices/pci0000:00/" + address);
+        return folder;
     }
 
     void put(const std::string& relative, const std::string& bytes)

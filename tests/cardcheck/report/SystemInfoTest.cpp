@@ -23,8 +23,7 @@ using velnet::cardcheck::ReportAnswers;
 using velnet::cardcheck::SystemInfo;
 using velnet::platform::FakeOsVersion;
 using velnet::platform::OsKind;
-using velnet::registry::FileRegistry;
-using velnet::registry::Root;
+using namespace velnet::registry;
 using velnet::test::TempDir;
 
 namespace {

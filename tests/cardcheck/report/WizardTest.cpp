@@ -21,6 +21,7 @@
 #include "common/platform/FakeProcessLauncher.h"
 #include "common/platform/HelpFile.h"
 #include "common/registry/FileRegistry.h"
+#include "tests/support/DialogControls.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/TempDir.h"
@@ -44,26 +45,12 @@
 #include <memory>
 
 using namespace velnet::cardcheck;
-using velnet::test::TempDir;
-using velnet::test::whenShown;
+using namespace velnet::test;
 
 namespace {
 
 const char* const kFieldEmpty =
     "Error field cannot be empty.  Enter a \"?\" if data is not available.";
-
-template <typename T> T* child(QWidget* dialog, const char* name)
-{
-    T* widget = dialog->findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s in %s", name, qPrintable(dialog->objectName()));
-    return widget;
-}
-
-void click(QWidget* dialog, const char* button)
-{
-    QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
-}
 
 void type(QWidget* dialog, const char* edit, const QString& text)
 {
@@ -111,7 +98,8 @@ QSize bugPicture(QWidget* page)
     return {};
 }
 
-QStringList visibleTopLevels()
+// The object names of the visible windows, sorted.
+QStringList visibleWindowNames()
 {
     QStringList names;
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -246,7 +234,7 @@ void WizardTest::questionMarkPassesBackKeepsTextAndCancelClosesEveryPage()
                     QCOMPARE(child<QComboBox>(page3, "usage")->currentText(), QString("Server"));
                     fillComputer(page3);
                     whenShown<CProblemInfoDlg>([&](CProblemInfoDlg* page4) {
-                        QCOMPARE(visibleTopLevels(), QStringList{"CProblemInfoDlg"});
+                        QCOMPARE(visibleWindowNames(), QStringList{"CProblemInfoDlg"});
                         QTest::keyClicks(child<QPlainTextEdit>(page4, "description"), "Drops");
                         ++pagesSeen;
                         click(page4, "cancelButton");
@@ -263,7 +251,7 @@ void WizardTest::questionMarkPassesBackKeepsTextAndCancelClosesEveryPage()
         QCOMPARE(wizard.exec(), int(QDialog::Rejected));
     }
     QCOMPARE(pagesSeen, 1);
-    QVERIFY(visibleTopLevels().isEmpty());
+    QVERIFY(visibleWindowNames().isEmpty());
     QCOMPARE(responder.shown().size(), std::size_t{0});
 
     // A second run offers what was typed; page 4's text was never stored.
@@ -307,7 +295,7 @@ void WizardTest::backShowsThePreviousPageAgainAndTheSheetStillTakesClicks()
             steps << "page 2";
             whenShown<CReportIntroDlg>([&](CReportIntroDlg* again) {
                 steps << "page 1 again";
-                QCOMPARE(visibleTopLevels(), (QStringList{"CReportIntroDlg", "sheet"}));
+                QCOMPARE(visibleWindowNames(), (QStringList{"CReportIntroDlg", "sheet"}));
                 whenShown<CCustomerInfoDlg>([&](CCustomerInfoDlg* page2Again) {
                     steps << "page 2 again";
                     click(page2Again, "cancelButton");
@@ -320,7 +308,7 @@ void WizardTest::backShowsThePreviousPageAgainAndTheSheetStillTakesClicks()
     });
     click(support, "problemReportButton");
     QCOMPARE(steps, (QStringList{"page 1", "page 2", "page 1 again", "page 2 again"}));
-    QCOMPARE(visibleTopLevels(), QStringList{sheet.objectName()});
+    QCOMPARE(visibleWindowNames(), QStringList{sheet.objectName()});
 
     // The sheet answers the mouse again.
     QTRY_VERIFY(!QApplication::activeModalWidget());

@@ -13,12 +13,10 @@
 #include "cardcheck/sheet/CWelcomeDlg.h"
 #include "cardcheck/sheet/StartupDiscovery.h"
 #include "cardcheck/ui/SheetContext.h"
-#include "common/platform/FakeHelpViewer.h"
-#include "common/registry/FileRegistry.h"
 #include "tests/support/DialogTemplateCheck.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/SimulatedNics.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TestSheetContext.h"
 
 #include <QApplication>
 #include <QtTest/QtTest>
@@ -49,29 +47,20 @@ class CaptionsTest : public QObject
     }
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(SheetImages); }
-
-    void init()
-    {
-        dir_ = std::make_unique<velnet::test::TempDir>();
-        store_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("registry.reg"));
-        context_ = std::make_unique<SheetContext>(SheetContext{*store_, help_});
-    }
+    void init() { own_ = std::make_unique<test::TestSheetContext>(); }
 
     void cleanup()
     {
-        context_.reset();
-        store_.reset();
-        dir_.reset();
+        own_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
     }
 
     void openingDialogs()
     {
-        CWarningDlg warning(*context_);
+        CWarningDlg warning(own_->context());
         QCOMPARE(faultOf(warning, "Corvane NIC Diagnostics"), QString());
-        CWelcomeDlg welcome(*context_);
+        CWelcomeDlg welcome(own_->context());
         QCOMPARE(faultOf(welcome, "Corvane NIC Diagnostics  v1.0"), QString());
     }
 
@@ -81,11 +70,11 @@ private slots:
         std::string error;
         QCOMPARE(StartupDiscovery::run(error, false), 2);
         velnet::test::QtTestResponder responder;
-        CMainDlg sheet(*context_);
+        CMainDlg sheet(own_->context());
         QCOMPARE(faultOf(sheet, "Corvane NIC Diagnostics  v1.0"), QString());
-        CNicDetailsDlg details(*context_);
+        CNicDetailsDlg details(own_->context());
         QCOMPARE(faultOf(details, "NIC Details"), QString());
-        CEchoTestDlg echo(CEchoTestDlg::Sender, *context_);
+        CEchoTestDlg echo(CEchoTestDlg::Sender, own_->context());
         QCOMPARE(faultOf(echo, "Echo Test Sender"), QString());
     }
 
@@ -93,25 +82,22 @@ private slots:
     {
         CBbsInfoDlg bbs;
         QCOMPARE(faultOf(bbs, "Dialog"), QString());
-        CReportIntroDlg intro(*context_);
+        CReportIntroDlg intro(own_->context());
         QCOMPARE(faultOf(intro, "Problem Report"), QString());
-        CCustomerInfoDlg customer(*context_, &intro);
+        CCustomerInfoDlg customer(own_->context(), &intro);
         QCOMPARE(faultOf(customer, "Problem Report"), QString());
-        CComputerInfoDlg computer(*context_, &customer);
+        CComputerInfoDlg computer(own_->context(), &customer);
         QCOMPARE(faultOf(computer, "Problem Report"), QString());
-        CProblemInfoDlg problem(*context_, &computer);
+        CProblemInfoDlg problem(own_->context(), &computer);
         QCOMPARE(faultOf(problem, "Problem Report"), QString());
-        CReportFinishDlg finish(*context_, &problem);
+        CReportFinishDlg finish(own_->context(), &problem);
         QCOMPARE(faultOf(finish, "Problem Report"), QString());
-        CReportSavedDlg saved(*context_);
+        CReportSavedDlg saved(own_->context());
         QCOMPARE(faultOf(saved, "Problem Report"), QString());
     }
 
 private:
-    velnet::platform::FakeHelpViewer help_;
-    std::unique_ptr<velnet::test::TempDir> dir_;
-    std::unique_ptr<velnet::registry::FileRegistry> store_;
-    std::unique_ptr<SheetContext> context_;
+    std::unique_ptr<test::TestSheetContext> own_;
 };
 
 QTEST_MAIN(CaptionsTest)

@@ -3,6 +3,8 @@
 #include "cardcheck/sheet/CGeneralPage.h"
 #include "cardcheck/sheet/CMainDlg.h"
 #include "tests/cardcheck/sheet/PagesFixture.h"
+#include "tests/support/DialogControls.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/QtTestResponder.h"
 
 #include <QApplication>
@@ -19,12 +21,9 @@
 #include <memory>
 
 using velnet::cardcheck::CDiagnosticsPage;
-using velnet::cardcheck::test::PagesFixture;
-using velnet::cardcheck::test::whatsThisClick;
-using velnet::test::QtTestResponder;
-using velnet::ui::Answer;
-using velnet::ui::Buttons;
-using velnet::ui::ScriptedResponder;
+using namespace velnet::cardcheck::test;
+using namespace velnet::test;
+using namespace velnet::ui;
 
 namespace {
 
@@ -32,6 +31,13 @@ const char* kLoopbackFailure = "The loopback test failed: no packet came back.";
 const char* kTestsRunning = "Error: You cannot perform this operation while the tests are "
                             "running.  Please stop the tests, or wait for them to complete, then "
                             "try again.";
+
+// The box a failed test asks with, answered by `answer`.
+ScriptedResponder::Expectation loopbackFailure(Answer answer)
+{
+    return velnet::test::cardcheckBox(kLoopbackFailure, Buttons::AbortRetryIgnore, std::nullopt,
+                                      answer);
+}
 
 // A server NIC with three tests, the second failing `failures` times (-1:
 // always), and a desktop NIC with one test of its own.
@@ -123,10 +129,7 @@ private slots:
     {
         open(scenario(-1));
         QtTestResponder responder;
-        ScriptedResponder::Expectation failure;
-        failure.text = kLoopbackFailure;
-        failure.buttons = Buttons::AbortRetryIgnore;
-        failure.answer = Answer::Ignore;
+        auto failure = loopbackFailure(Answer::Ignore);
         QStringList whileAsking;
         failure.onShow = [&] { whileAsking = statuses(); };
         responder.expect(failure);
@@ -142,10 +145,7 @@ private slots:
     {
         open(scenario(1));
         QtTestResponder responder;
-        ScriptedResponder::Expectation failure;
-        failure.text = kLoopbackFailure;
-        failure.buttons = Buttons::AbortRetryIgnore;
-        failure.answer = Answer::Retry;
+        auto failure = loopbackFailure(Answer::Retry);
         bool asked = false;
         failure.onShow = [&] { asked = true; };
         responder.expect(failure);
@@ -165,10 +165,7 @@ private slots:
     {
         open(scenario(-1));
         QtTestResponder responder;
-        ScriptedResponder::Expectation failure;
-        failure.text = kLoopbackFailure;
-        failure.answer = Answer::Abort;
-        responder.expect(failure);
+        responder.expect(loopbackFailure(Answer::Abort));
         click("start");
         QTRY_VERIFY(start()->isEnabled());
         QCOMPARE(statuses(), QStringList({"Passed", "Failed", ""}));
@@ -220,7 +217,7 @@ private slots:
         };
         const QStringList stayed{"2", "2", "diagnostics shown", "general hidden"};
         responder.expect({kTestsRunning, {}, {}, {}, velnet::ui::Answer::Ok, onTop});
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
+        clickTab(tabs, 0);
         QVERIFY(responder.verify());
         QCOMPARE(whileOpen, stayed);
         QCOMPARE(tabs->currentIndex(), 2);
@@ -249,7 +246,7 @@ private slots:
         // The run goes on undisturbed, and then the page may be left.
         QTRY_VERIFY_WITH_TIMEOUT(start()->isEnabled(), 5000);
         QCOMPARE(statuses(), QStringList({"Passed", "Passed", "Passed"}));
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
+        clickTab(tabs, 0);
         QCOMPARE(tabs->currentIndex(), 0);
         QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
         QVERIFY(!sheet_->isVisible());
@@ -321,19 +318,19 @@ private slots:
         QCOMPARE(statuses(), QStringList({"Passed", "Passed", "Passed"}));
 
         // Back and forth without a new selection: the results stay.
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
+        clickTab(tabs, 0);
+        clickTab(tabs, 2);
         QCOMPARE(tabs->currentIndex(), 2);
         QCOMPARE(statuses(), QStringList({"Passed", "Passed", "Passed"}));
 
         // The desktop NIC, selected on the General page, has its own tests.
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
+        clickTab(tabs, 0);
         auto* cards = sheet_->generalPage()->findChild<QComboBox*>();
         QVERIFY(cards);
         cards->setFocus();
         QTest::keyClick(cards, Qt::Key_Down);
         QCOMPARE(velnet::cardcheck::theAdapterLibrary()->selectedIndex(), 1);
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
+        clickTab(tabs, 2);
         QCOMPARE(statuses(0), QStringList({"EEPROM Test"}));
         QCOMPARE(statuses(), QStringList({""}));
     }
@@ -398,7 +395,7 @@ private:
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));
         auto* tabs = sheet_->findChild<QTabWidget*>();
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
+        clickTab(tabs, 2);
         QCOMPARE(tabs->currentIndex(), 2);
         pageInSheet_ = sheet_->diagnosticsPage();
     }

@@ -5,6 +5,7 @@
 #include "cardcheck/sheet/CEchoTestDlg.h"
 #include "common/platform/HelpFile.h"
 #include "tests/cardcheck/sheet/PagesFixture.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/TempDir.h"
 
@@ -216,8 +217,8 @@ private slots:
         open(senderScenario(freePort()), CEchoTestDlg::Sender);
         QtTestResponder responder;
         bool reported = false;
-        velnet::ui::ScriptedResponder::Expectation noReplies;
-        noReplies.text = kNoReplies;
+        auto noReplies =
+            velnet::test::cardcheckBox(kNoReplies, velnet::ui::Buttons::Ok, std::nullopt);
         noReplies.onShow = [&] { reported = true; };
         responder.expect(noReplies);
         click("start");

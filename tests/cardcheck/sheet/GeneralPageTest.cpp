@@ -12,11 +12,11 @@
 #include "common/platform/FakeHelpViewer.h"
 #include "common/platform/FakeProcessLauncher.h"
 #include "common/platform/HelpFile.h"
-#include "common/registry/FileRegistry.h"
+#include "tests/support/DialogControls.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/SimulatedNics.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TestSheetContext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,29 +34,21 @@
 
 using namespace velnet::cardcheck;
 using velnet::platform::FakeHelpViewer;
-using velnet::registry::Access;
-using velnet::registry::Root;
+using namespace velnet::registry;
+using namespace velnet::test;
 
 namespace {
 
 constexpr std::uint32_t kServerSummaryHelp = 0x24100;
 constexpr std::uint32_t kServerDetailsHelp = 0x24200;
 
-template <class T> T* child(QWidget* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qWarning("no %s", name);
-    return found;
-}
-
-QStringList column(QTreeWidget* list, int col)
-{
-    QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(col);
-    return texts;
-}
+// A NIC of each type.
+const char* const kBothTypes = R"({
+  "nics": [
+    { "type": "VX410", "address": "00-A0-CC-4E-1F-02" },
+    { "type": "VX210", "address": "00-A0-CC-2B-77-01" }
+  ]
+})";
 
 // A help request over a point of a widget, as the "What's This?" click gives it.
 void whatsThis(QWidget* widget, QPoint pos)
@@ -74,31 +66,21 @@ class GeneralPageTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        dir_ = std::make_unique<velnet::test::TempDir>();
-        store_ = std::make_unique<velnet::registry::FileRegistry>(dir_->file("registry.reg"));
-        help_ = std::make_unique<FakeHelpViewer>();
-        context_ = std::make_unique<SheetContext>(SheetContext{*store_, *help_});
-    }
+    void init() { own_ = std::make_unique<test::TestSheetContext>(); }
 
     void cleanup()
     {
-        context_.reset();
-        help_.reset();
-        store_.reset();
-        dir_.reset();
+        sheet_.reset();
+        responder_.reset();
+        nics_.reset();
+        own_.reset();
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
     }
 
     void showsTheNicsTheirSummaryAndPictures()
     {
-        test::SimulatedNics nics("two-servers.json");
-        std::string error;
-        QCOMPARE(StartupDiscovery::run(error, false), 2);
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.show();
+        CMainDlg& sheet = showSheet("two-servers.json");
+        QCOMPARE(discovered_, 2);
         QVERIFY(sheet.generalPage()->initialised());
 
         auto* combo = child<QComboBox>(&sheet, "cardCombo");
@@ -115,13 +97,8 @@ private slots:
         QCOMPARE(values.value(0), QStringLiteral("00-A0-CC-4E-1F-02"));
         QCOMPARE(list->topLevelItem(0)->textAlignment(0) & Qt::AlignRight, int(Qt::AlignRight));
         // The columns fit the widest texts, plus 20 pixels.
-        int widestName = 0, widestValue = 0;
-        for (const QString& n : names)
-            widestName = std::max(widestName, list->fontMetrics().horizontalAdvance(n));
-        for (const QString& v : values)
-            widestValue = std::max(widestValue, list->fontMetrics().horizontalAdvance(v));
-        QCOMPARE(list->columnWidth(0), widestName + 20);
-        QCOMPARE(list->columnWidth(1), widestValue + 20);
+        QCOMPARE(list->columnWidth(0), widestText(list, names) + 20);
+        QCOMPARE(list->columnWidth(1), widestText(list, values) + 20);
         QCOMPARE(names.size(), 7);
 
         // The static controls became pictures in their places.
@@ -136,28 +113,19 @@ private slots:
 
     void choosingTheSelectedNicDoesNothing()
     {
-        test::SimulatedNics nics("two-servers.json");
-        std::string error;
-        StartupDiscovery::run(error, false);
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.show();
-        const std::size_t selects = nics.calls("VX410CFG SelectCard").size();
+        CMainDlg& sheet = showSheet("two-servers.json");
+        const std::size_t selects = nics_->calls("VX410CFG SelectCard").size();
         sheetState().refresh.fill(0);
         auto* combo = child<QComboBox>(&sheet, "cardCombo");
         emit combo->currentIndexChanged(0);
-        QCOMPARE(nics.calls("VX410CFG SelectCard").size(), selects);
+        QCOMPARE(nics_->calls("VX410CFG SelectCard").size(), selects);
         QCOMPARE(sheetState().refresh, (std::array<int, 4>{0, 0, 0, 0}));
     }
 
     void choosingAnotherNicShowsItsSummary()
     {
-        test::SimulatedNics nics("second-not-selectable.json");
-        std::string error;
-        StartupDiscovery::run(error, false);
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.show();
+        CMainDlg& sheet = showSheet("second-not-selectable.json");
+        velnet::test::QtTestResponder& r = *responder_;
         auto* combo = child<QComboBox>(&sheet, "cardCombo");
         auto* list = child<QTreeWidget>(&sheet, "summaryList");
 
@@ -171,17 +139,13 @@ private slots:
         QCOMPARE(sheetState().selectionMessage, std::string());
         QCOMPARE(sheetState().refresh, (std::array<int, 4>{0, 0, 0, 0}));
         QCOMPARE(column(list, 1).value(0), QStringLiteral("00-A0-CC-4E-1F-02"));
-        QCOMPARE(nics.calls("VX410CFG SelectCard").back(), std::string("VX410CFG SelectCard 0 0"));
+        QCOMPARE(nics_->calls("VX410CFG SelectCard").back(),
+                 std::string("VX410CFG SelectCard 0 0"));
     }
 
     void choosingASelectableNicRefreshesEverything()
     {
-        test::SimulatedNics nics("two-servers.json");
-        std::string error;
-        StartupDiscovery::run(error, false);
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.show();
+        CMainDlg& sheet = showSheet("two-servers.json");
         sheetState().refresh.fill(0);
         child<QComboBox>(&sheet, "cardCombo")->setCurrentIndex(1);
         QCOMPARE(theAdapterLibrary()->selectedIndex(), 1);
@@ -192,19 +156,14 @@ private slots:
 
     void pageInitialisationSyncsTheAddressesAndKeepsTheStartUpChoice()
     {
-        test::SimulatedNics nics("first-not-selectable.json");
-        velnet::test::writeFile(
-            dir_->file("registry.reg"),
-            velnet::test::readFile(velnet::test::fixturePath("cardcheck/sheet/servers.reg")));
-        std::string error;
-        QCOMPARE(StartupDiscovery::run(error, false), 2);
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.show();
+        velnet::test::writeFile(own_->storeFile(), velnet::test::readFile(velnet::test::fixturePath(
+                                                       "cardcheck/sheet/servers.reg")));
+        CMainDlg& sheet = showSheet("first-not-selectable.json");
+        QCOMPARE(discovered_, 2);
         // NIC 0 cannot be selected, so only NIC 1's address is known.
-        auto key =
-            store_->open(Root::LocalMachine,
-                         "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt1\\Parameters", Access::Read);
+        auto key = own_->store().open(Root::LocalMachine,
+                                      "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt1\\Parameters",
+                                      Access::Read);
         QCOMPARE(key.queryString("Base_Mac_Address", 18),
                  std::optional<std::string>("00-A0-CC-4E-1F-03"));
         // The start-up's choice is selected again after the sync.
@@ -218,19 +177,14 @@ private slots:
 
     void uncheckingTheTrayBoxWithoutAMonitorOnlyWritesOff()
     {
-        test::SimulatedNics nics;
-        std::string error;
-        StartupDiscovery::run(error, false);
-        TraySetting(*store_).write(true);
+        TraySetting(own_->store()).write(true);
         velnet::platform::FakeProcessLauncher launcher;
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.show();
+        CMainDlg& sheet = showSheet({});
         auto* tray = child<QCheckBox>(&sheet, "trayCheck");
         QVERIFY(tray->isChecked());
         QTest::mouseClick(tray, Qt::LeftButton);
         QVERIFY(!tray->isChecked());
-        auto run = store_->open(Root::LocalMachine, TraySetting::kRunKey, Access::Read);
+        auto run = own_->store().open(Root::LocalMachine, TraySetting::kRunKey, Access::Read);
         const auto value = run.query(TraySetting::kValueName, 1024);
         QVERIFY(value);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(value->data.data()),
@@ -242,18 +196,12 @@ private slots:
         QCOMPARE(launcher.starts.size(), std::size_t{1});
         QCOMPARE(launcher.starts[0].program, std::string("traymon.exe"));
         QVERIFY(launcher.starts[0].arguments.empty());
-        QVERIFY(TraySetting(*store_).enabled());
+        QVERIFY(TraySetting(own_->store()).enabled());
     }
 
     void helpComesFromTheTableOrFromTheLibraryForListRows()
     {
-        test::SimulatedNics nics("two-servers.json");
-        std::string error;
-        StartupDiscovery::run(error, false);
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.resize(640, 480);
-        sheet.show();
+        CMainDlg& sheet = showSheet("two-servers.json", QSize(640, 480));
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         auto* list = child<QTreeWidget>(&sheet, "summaryList");
 
@@ -266,7 +214,7 @@ private slots:
                                child<QCheckBox>(&sheet, "trayCheck")->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(child<QCheckBox>(&sheet, "trayCheck"), &menu);
 
-        const auto& asked = help_->requests();
+        const auto& asked = own_->help().requests();
         QCOMPARE(asked.size(), std::size_t{4});
         QCOMPARE(asked[0].kind, FakeHelpViewer::Kind::Popup);
         QCOMPARE(asked[0].id, kServerSummaryHelp + 2);
@@ -279,13 +227,8 @@ private slots:
 
     void shiftF1PointsHelpAtAControl()
     {
-        test::SimulatedNics nics("two-servers.json");
-        std::string error;
-        StartupDiscovery::run(error, false);
-        velnet::test::QtTestResponder r;
         HelpKeyWatcher helpKey;
-        CMainDlg sheet(*context_);
-        sheet.show();
+        CMainDlg& sheet = showSheet("two-servers.json");
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         auto* combo = child<QComboBox>(&sheet, "cardCombo");
         combo->setFocus();
@@ -293,28 +236,23 @@ private slots:
         // Shift+F1 starts "What's This?" mode; the next click names the control.
         QTest::keyClick(combo, Qt::Key_F1, Qt::ShiftModifier);
         QVERIFY(QWhatsThis::inWhatsThisMode());
-        QCOMPARE(help_->requests().size(), std::size_t{0});
+        QCOMPARE(own_->help().requests().size(), std::size_t{0});
         QTest::mouseClick(child<QCheckBox>(&sheet, "trayCheck"), Qt::LeftButton, {}, QPoint(4, 4));
         QWhatsThis::leaveWhatsThisMode();
-        QCOMPARE(help_->requests().size(), std::size_t{1});
-        QCOMPARE(help_->requests()[0].id, 0x60402u);
+        QCOMPARE(own_->help().requests().size(), std::size_t{1});
+        QCOMPARE(own_->help().requests()[0].id, 0x60402u);
         QVERIFY(!child<QCheckBox>(&sheet, "trayCheck")->isChecked());
 
         // F1 alone still asks for the focused control's help at once.
         QTest::keyClick(combo, Qt::Key_F1);
         QVERIFY(!QWhatsThis::inWhatsThisMode());
-        QCOMPARE(help_->requests().size(), std::size_t{2});
-        QCOMPARE(help_->requests()[1].id, 0x60400u);
+        QCOMPARE(own_->help().requests().size(), std::size_t{2});
+        QCOMPARE(own_->help().requests()[1].id, 0x60400u);
     }
 
     void nicDetailsListsTheLibraryDetails()
     {
-        test::SimulatedNics nics("two-servers.json");
-        std::string error;
-        StartupDiscovery::run(error, false);
-        velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
-        sheet.show();
+        CMainDlg& sheet = showSheet("two-servers.json");
         bool checked = false;
         velnet::test::ModalDriver driver(10000);
         driver.when<CNicDetailsDlg>([&](CNicDetailsDlg* details) {
@@ -323,9 +261,7 @@ private slots:
             QCOMPARE(list->headerItem()->text(1), QStringLiteral("Value"));
             QCOMPARE(list->topLevelItemCount(), 13);
             QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("00-A0-CC-4E-1F-02"));
-            int widestName = 0;
-            for (const QString& n : column(list, 0))
-                widestName = std::max(widestName, list->fontMetrics().horizontalAdvance(n));
+            const int widestName = widestText(list, column(list, 0));
             QCOMPARE(list->columnWidth(0), widestName + 15);
             QCOMPARE(list->columnWidth(1), list->viewport()->width() - widestName - 18);
 
@@ -333,8 +269,8 @@ private slots:
             list->setCurrentItem(list->topLevelItem(4));
             list->setFocus();
             QTest::keyClick(list, Qt::Key_F1);
-            QCOMPARE(help_->requests().size(), std::size_t{1});
-            QCOMPARE(help_->requests()[0].id, kServerDetailsHelp + 4);
+            QCOMPARE(own_->help().requests().size(), std::size_t{1});
+            QCOMPARE(own_->help().requests()[0].id, kServerDetailsHelp + 4);
             QCOMPARE(sheetState().helpFromKeyboard, 0);
 
             QTest::mouseClick(
@@ -413,26 +349,49 @@ private slots:
         std::vector<std::uint32_t> ids = {0x60454};
         for (const auto& entry : CGeneralPage::helpTable())
             ids.push_back(entry.helpId);
-        // The summary and details rows of both NIC types.
-        struct Rows
-        {
-            std::uint32_t helpBase, summary, details;
-        };
-        for (const Rows& type : {Rows{0x23000, 5, 9}, Rows{0x24000, 7, 13}}) {
-            for (std::uint32_t i = 0; i < type.summary; ++i)
-                ids.push_back(type.helpBase + 0x100 + i);
-            for (std::uint32_t i = 0; i < type.details; ++i)
-                ids.push_back(type.helpBase + 0x200 + i);
+        // Every summary and details row of a NIC of each type, as its
+        // library gives them.
+        test::SimulatedNics nics(test::SimulatedNics::Text{kBothTypes});
+        std::string error;
+        QCOMPARE(StartupDiscovery::run(error, false), 2);
+        velnet::test::QtTestResponder r;
+        AdapterLibrary& library = *theAdapterLibrary();
+        int rows = 0;
+        for (int nic = 0; nic < 2; ++nic) {
+            std::string message;
+            QCOMPARE(library.select(nic, message), 1);
+            for (int item = 0; library.CardSummaryName(item); ++item, ++rows)
+                ids.push_back(static_cast<std::uint32_t>(library.CardSummaryHelp(item)));
+            for (int item = 0; library.CardDetailsName(item); ++item, ++rows)
+                ids.push_back(static_cast<std::uint32_t>(library.CardDetailsHelp(item)));
         }
+        QVERIFY(rows > 4);
         for (std::uint32_t id : ids)
             QVERIFY2(file->find(id), qPrintable(QString::number(id, 16)));
     }
 
 private:
-    std::unique_ptr<velnet::test::TempDir> dir_;
-    std::unique_ptr<velnet::registry::FileRegistry> store_;
-    std::unique_ptr<FakeHelpViewer> help_;
-    std::unique_ptr<SheetContext> context_;
+    // The sheet as start-up leaves it: the simulated NICs of `scenario` (a
+    // fixture, or empty for the libraries' own) discovered and the first
+    // selectable one selected, the scripted user ready, the sheet shown.
+    CMainDlg& showSheet(const std::string& scenario, QSize size = {})
+    {
+        nics_ = std::make_unique<test::SimulatedNics>(scenario);
+        std::string error;
+        discovered_ = StartupDiscovery::run(error, false);
+        responder_ = std::make_unique<velnet::test::QtTestResponder>();
+        sheet_ = std::make_unique<CMainDlg>(own_->context());
+        if (size.isValid())
+            sheet_->resize(size);
+        sheet_->show();
+        return *sheet_;
+    }
+
+    std::unique_ptr<test::TestSheetContext> own_;
+    std::unique_ptr<test::SimulatedNics> nics_;
+    std::unique_ptr<velnet::test::QtTestResponder> responder_;
+    std::unique_ptr<CMainDlg> sheet_;
+    int discovered_ = 0;
 };
 
 QTEST_MAIN(GeneralPageTest)

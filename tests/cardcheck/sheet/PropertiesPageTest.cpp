@@ -2,6 +2,8 @@
 #include "cardcheck/sheet/CAdapterPropertyPage.h"
 #include "cardcheck/sheet/CMainDlg.h"
 #include "tests/cardcheck/sheet/PagesFixture.h"
+#include "tests/support/DialogControls.h"
+#include "tests/support/ExpectedBox.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/TempDir.h"
 
@@ -20,13 +22,9 @@
 #include <memory>
 
 using velnet::cardcheck::CAdapterPropertyPage;
-using velnet::cardcheck::test::PagesFixture;
-using velnet::cardcheck::test::whatsThisClick;
-using velnet::test::QtTestResponder;
-using velnet::ui::Answer;
-using velnet::ui::Buttons;
-using velnet::ui::Icon;
-using velnet::ui::ScriptedResponder;
+using namespace velnet::cardcheck::test;
+using namespace velnet::test;
+using namespace velnet::ui;
 
 namespace {
 
@@ -70,14 +68,6 @@ QStringList rows(const QListWidget* list)
     return texts;
 }
 
-QStringList options(const QComboBox* combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
 } // namespace
 
 class PropertiesPageTest : public QObject
@@ -106,7 +96,7 @@ private slots:
         open(advanced);
         QCOMPARE(rows(list()), items);
         QCOMPARE(list()->currentRow(), 0);
-        QCOMPARE(options(combo()), (QStringList{"10 Mbps", "100 Mbps", "Auto Detect"}));
+        QCOMPARE(comboTexts(combo()), (QStringList{"10 Mbps", "100 Mbps", "Auto Detect"}));
     }
 
     void theCurrentValueSelectsTheFirstOptionItBegins()
@@ -116,12 +106,12 @@ private slots:
         QCOMPARE(combo()->currentText(), QString("Auto Detect"));
 
         clickRow(1);
-        QCOMPARE(options(combo()), (QStringList{"16", "32", "64"}));
+        QCOMPARE(comboTexts(combo()), (QStringList{"16", "32", "64"}));
         QCOMPARE(combo()->currentText(), QString("32"));
 
         // "Fast" begins no option of Duplex: no selection at all.
         clickRow(2);
-        QCOMPARE(options(combo()), (QStringList{"Half", "Full"}));
+        QCOMPARE(comboTexts(combo()), (QStringList{"Half", "Full"}));
         QCOMPARE(combo()->currentIndex(), -1);
     }
 
@@ -191,10 +181,8 @@ private slots:
         velnet::cardcheck::bindingState().configurationChanged = 0;
 
         QtTestResponder responder;
-        ScriptedResponder::Expectation done;
-        done.text = kAutoConfigured;
-        done.icon = Icon::Information;
-        responder.expect(done);
+        responder.expect(
+            velnet::test::cardcheckBox(kAutoConfigured, Buttons::Ok, Icon::Information));
         QTest::mouseClick(button("optimalSettings"), Qt::LeftButton);
         QVERIFY(responder.verify());
         QCOMPARE(velnet::cardcheck::bindingState().configurationChanged, 1);
@@ -227,7 +215,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
         auto* tabs = sheet->findChild<QTabWidget*>();
         QVERIFY(tabs);
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+        clickTab(tabs, 1);
         QCOMPARE(tabs->currentIndex(), 1);
         auto* properties = sheet->propertiesPage();
         auto* options = properties->findChild<QComboBox*>("optionCombo");

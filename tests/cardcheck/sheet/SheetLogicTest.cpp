@@ -17,10 +17,7 @@
 #include <gtest/gtest.h>
 
 using namespace velnet::cardcheck;
-using velnet::registry::Access;
-using velnet::registry::FileRegistry;
-using velnet::registry::Root;
-using velnet::registry::ValueType;
+using namespace velnet::registry;
 using velnet::test::GTestResponder;
 using velnet::ui::Answer;
 

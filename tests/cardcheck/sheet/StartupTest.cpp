@@ -7,13 +7,12 @@
 #include "cardcheck/sheet/CWarningDlg.h"
 #include "cardcheck/sheet/CWelcomeDlg.h"
 #include "cardcheck/sheet/StartupDiscovery.h"
-#include "common/platform/FakeHelpViewer.h"
 #include "common/platform/FakeRestart.h"
-#include "common/registry/FileRegistry.h"
+#include "tests/support/DialogControls.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/QtTestResponder.h"
 #include "tests/support/SimulatedNics.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TestSheetContext.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -26,13 +25,17 @@
 #include <QtTest/QTest>
 
 using namespace velnet::cardcheck;
+using velnet::test::child;
 using velnet::ui::Answer;
 
 namespace {
 
-QPushButton* button(QWidget* dialog, const char* name)
+// The user's two answers to the question whether to restart now.
+void restartAnswers()
 {
-    return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+    QTest::addColumn<bool>("restartNow");
+    QTest::newRow("No") << false;
+    QTest::newRow("Yes") << true;
 }
 
 void closeSheet(CMainDlg* sheet)
@@ -51,18 +54,11 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        store_ = std::make_unique<velnet::registry::FileRegistry>(dir_.file("registry.reg"));
-        help_ = std::make_unique<velnet::platform::FakeHelpViewer>();
-        context_ = std::make_unique<SheetContext>(SheetContext{*store_, *help_});
-    }
+    void init() { own_ = std::make_unique<test::TestSheetContext>(); }
 
     void cleanup()
     {
-        context_.reset();
-        help_.reset();
-        store_.reset();
+        own_.reset();
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
     }
 
@@ -75,7 +71,7 @@ private slots:
         sheetState().rebootAtExit = 1;
         {
             velnet::test::QtTestResponder r;
-            CMainDlg sheet(*context_);
+            CMainDlg sheet(own_->context());
             sheet.show();
             QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         }
@@ -86,7 +82,7 @@ private slots:
         QCOMPARE(restart.reboots, 0);
 
         velnet::test::QtTestResponder r;
-        CMainDlg sheet(*context_);
+        CMainDlg sheet(own_->context());
         CCardcheckApp::ExitInstance(sheet);
         QCOMPARE(theAdapterLibrary(), nullptr);
         QCOMPARE(nics.calls("VX410CFG EnableDriver").size(), std::size_t{2});
@@ -102,14 +98,14 @@ private slots:
         int advancedSeen = -1;
         driver.when<CWelcomeDlg>([](CWelcomeDlg* welcome) {
             QCOMPARE(welcome->windowTitle(), QStringLiteral("Corvane NIC Diagnostics  v1.0"));
-            QTest::mouseClick(button(welcome, "continueButton"), Qt::LeftButton);
+            velnet::test::click(welcome, "continueButton");
         });
         driver.when<CMainDlg>([&](CMainDlg* sheet) {
             advancedSeen = sheetState().advancedMode;
             closeSheet(sheet);
         });
 
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         QVERIFY(!program.InitInstance({"cardcheck", "-inf", "-a"}));
         QCOMPARE(driver.seen(),
                  (QStringList{"velnet::cardcheck::CWelcomeDlg", "velnet::cardcheck::CMainDlg"}));
@@ -128,13 +124,13 @@ private slots:
 
     void theWelcomeHasNoBlankGapsBetweenItsParts()
     {
-        CWelcomeDlg welcome(*context_);
+        CWelcomeDlg welcome(own_->context());
         welcome.show();
         QVERIFY(QTest::qWaitForWindowExposed(&welcome));
         const int spacing = welcome.style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing);
-        QWidget* parts[] = {
-            welcome.findChild<QLabel*>("congratulations"), welcome.findChild<QLabel*>("offer"),
-            welcome.findChild<QWidget*>("services"), button(&welcome, "continueButton")};
+        QWidget* parts[] = {child<QLabel>(&welcome, "congratulations"),
+                            child<QLabel>(&welcome, "offer"), child<QWidget>(&welcome, "services"),
+                            child<QPushButton>(&welcome, "continueButton")};
         for (int i = 0; i + 1 < 4; ++i) {
             QVERIFY(parts[i] && parts[i + 1]);
             const int gap = parts[i + 1]->geometry().top() - parts[i]->geometry().bottom() - 1;
@@ -159,16 +155,16 @@ private slots:
         velnet::test::QtTestResponder r;
         velnet::test::ModalDriver driver;
         driver.when<CWelcomeDlg>([](CWelcomeDlg* welcome) {
-            QTest::mouseClick(button(welcome, "releaseNotesButton"), Qt::LeftButton);
+            velnet::test::click(welcome, "releaseNotesButton");
             QVERIFY(welcome->isVisible()); // the dialog stays open
-            QTest::mouseClick(button(welcome, "closeButton"), Qt::LeftButton);
+            velnet::test::click(welcome, "closeButton");
         });
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         program.InitInstance({"cardcheck", "-inf"});
         QCOMPARE(driver.seen(), QStringList{"velnet::cardcheck::CWelcomeDlg"});
-        QCOMPARE(help_->requests().size(), std::size_t{1});
-        QCOMPARE(help_->requests()[0].kind, velnet::platform::FakeHelpViewer::Kind::Topic);
-        QCOMPARE(help_->requests()[0].id, 394324u);
+        QCOMPARE(own_->help().requests().size(), std::size_t{1});
+        QCOMPARE(own_->help().requests()[0].kind, velnet::platform::FakeHelpViewer::Kind::Topic);
+        QCOMPARE(own_->help().requests()[0].id, 394324u);
         QVERIFY(nics.trace().empty()); // no library was loaded
     }
 
@@ -182,7 +178,7 @@ private slots:
             QTest::keyClick(warning, Qt::Key_Return); // "OK" is the default
         });
         driver.when<CMainDlg>([](CMainDlg* sheet) { closeSheet(sheet); });
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         program.InitInstance({"cardcheck", "--show-all"});
         QCOMPARE(driver.seen(),
                  (QStringList{"velnet::cardcheck::CWarningDlg", "velnet::cardcheck::CMainDlg"}));
@@ -199,7 +195,7 @@ private slots:
         velnet::test::ModalDriver driver;
         driver.when<CWarningDlg>(
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Escape); });
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         program.InitInstance({"cardcheck"});
         QCOMPARE(driver.seen(), QStringList{"velnet::cardcheck::CWarningDlg"});
         QVERIFY(nics.trace().empty());
@@ -216,23 +212,18 @@ private slots:
         driver.when<CWarningDlg>(
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
         driver.when<CMainDlg>([&](CMainDlg* sheet) {
-            comboRow = sheet->findChild<QComboBox*>("cardCombo")->currentIndex();
-            message = sheet->findChild<QLabel*>("selectionMessage")->text();
+            comboRow = child<QComboBox>(sheet, "cardCombo")->currentIndex();
+            message = child<QLabel>(sheet, "selectionMessage")->text();
             closeSheet(sheet);
         });
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         program.InitInstance({"cardcheck"});
         QCOMPARE(comboRow, 1);
         QCOMPARE(message, QStringLiteral("The NIC is ready for diagnostics."));
         QVERIFY(r.shown().empty());
     }
 
-    void noSelectableNicShowsTheLastFailureThenOffersARestart_data()
-    {
-        QTest::addColumn<bool>("restartNow");
-        QTest::newRow("No") << false;
-        QTest::newRow("Yes") << true;
-    }
+    void noSelectableNicShowsTheLastFailureThenOffersARestart_data() { restartAnswers(); }
 
     void noSelectableNicShowsTheLastFailureThenOffersARestart()
     {
@@ -247,7 +238,7 @@ private slots:
         velnet::test::ModalDriver driver;
         driver.when<CWarningDlg>(
             [](CWarningDlg* warning) { QTest::keyClick(warning, Qt::Key_Return); });
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         program.InitInstance({"cardcheck"});
         QCOMPARE(driver.seen(), QStringList{"velnet::cardcheck::CWarningDlg"}); // no sheet
         QVERIFY(r.verify());
@@ -258,12 +249,7 @@ private slots:
                  std::vector<std::string>{"VX410CFG EnableDriver 1"});
     }
 
-    void closingAfterAConfigurationChange_data()
-    {
-        QTest::addColumn<bool>("restartNow");
-        QTest::newRow("No") << false;
-        QTest::newRow("Yes") << true;
-    }
+    void closingAfterAConfigurationChange_data() { restartAnswers(); }
 
     void closingAfterAConfigurationChange()
     {
@@ -283,7 +269,7 @@ private slots:
             closeSheet(sheet);
             rebootsWhileOpen = restart.reboots;
         });
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         program.InitInstance({"cardcheck"});
         QVERIFY(r.verify());
         QCOMPARE(rebootsWhileOpen, 0); // the restart waits for the drivers to go back
@@ -297,7 +283,7 @@ private slots:
         test::SimulatedNics nics;
         velnet::test::QtTestResponder r;
         velnet::test::ModalDriver driver(60000);
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         QSignalSpy handled(&program, &CCardcheckApp::raiseRequestHandled);
         int secondExit = -1;
         QByteArray secondOutput;
@@ -327,7 +313,7 @@ private slots:
         velnet::platform::SingleInstance first(QString::fromLatin1(CCardcheckApp::kInstanceName));
         QVERIFY(first.start());
         QSignalSpy asked(&first, &velnet::platform::SingleInstance::raiseRequested);
-        CCardcheckApp program(*context_);
+        CCardcheckApp program(own_->context());
         velnet::test::QtTestResponder r; // and no dialog either: it would block
         QVERIFY(!program.InitInstance({"cardcheck"}));
         QVERIFY(asked.wait(2000));
@@ -335,10 +321,7 @@ private slots:
     }
 
 private:
-    velnet::test::TempDir dir_;
-    std::unique_ptr<velnet::registry::FileRegistry> store_;
-    std::unique_ptr<velnet::platform::FakeHelpViewer> help_;
-    std::unique_ptr<SheetContext> context_;
+    std::unique_ptr<test::TestSheetContext> own_;
 };
 
 QTEST_MAIN(StartupTest)

@@ -2,6 +2,7 @@
 #include "nicsetup/AboutDlg.h"
 
 #include "common/ui/DialogTemplate.h"
+#include "common/ui/OwnerCentred.h"
 #include "nicsetup/Images.h"
 #include "ui_AboutDlg.h"
 
@@ -10,6 +11,7 @@ namespace velnet::nicsetup {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>())
 {
     ui_->setupUi(this);
+    ui::OwnerCentred::apply(this);
     ui::DialogTemplate::apply(this);
     ui_->icon->setPixmap(Images::icon().pixmap(QSize(32, 32)));
     ui_->icon->setProperty("controlId", Images::IDR_MAINFRAME);

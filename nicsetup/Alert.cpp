@@ -2,6 +2,7 @@
 #include "nicsetup/Alert.h"
 
 #include "common/ui/DialogTemplate.h"
+#include "common/ui/OwnerCentred.h"
 #include "nicsetup/AlertBits.h"
 #include "nicsetup/RowKeys.h"
 #include "nicsetup/Tables.h"
@@ -16,6 +17,7 @@ Alert::Alert(unsigned adapterIndex, const QString& label, unsigned row, QWidget*
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::OwnerCentred::apply(this);
     ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &Alert::accept);
     ui_->vallist->header()->setSectionsClickable(false);

@@ -3,6 +3,7 @@
 
 #include "common/ui/DialogTemplate.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/OwnerCentred.h"
 #include "nicsetup/NumericInput.h"
 #include "nicsetup/ParameterRows.h"
 #include "nicsetup/ProgramName.h"
@@ -37,6 +38,7 @@ FTOLCONS::FTOLCONS(unsigned adapterIndex, const QString& label, unsigned row, QW
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::OwnerCentred::apply(this);
     ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &FTOLCONS::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &FTOLCONS::reject);

@@ -27,6 +27,13 @@ namespace velnet::nicsetup {
 
 namespace {
 
+const char* const kChangedByAnother =
+    "The NIC configuration in the registry has been changed by another program since nicsetup "
+    "read it.  If you save now, those changes are lost.\n\nSave anyway?";
+
+const char* const kNoNicConfigured =
+    "No NIC is configured. \"vxsrvnt install\" adds this computer's NICs; see Help.";
+
 // The five ACD values of a record, to tell whether an editor changed one.
 struct Snapshot
 {
@@ -118,6 +125,7 @@ CServcfgDlg::~CServcfgDlg() = default;
 
 void CServcfgDlg::OnInitDialog()
 {
+    loaded_ = StoreFingerprint::take(theApp.registry());
     setWindowIcon(icon_);
     ui_->picture->setPixmap(Images::decoration().pixmap(QSize(64, 64)));
 
@@ -126,6 +134,8 @@ void CServcfgDlg::OnInitDialog()
             continue;
         ui_->card->addString(QString::fromStdString(ParameterRows::nicLabel(ETHCard[i], i)), i);
     }
+
+    showStatus();
 
     QTreeWidget* list = ui_->ftols;
     const QFontMetrics metrics = list->fontMetrics();
@@ -153,6 +163,18 @@ void CServcfgDlg::keepOneSize()
         card->style()->sizeFromContents(QStyle::CT_ComboBox, &option, label, card).width());
     QTreeWidget* list = ui_->ftols;
     list->setMinimumWidth(list->columnWidth(0) + list->columnWidth(1) + 2 * list->frameWidth());
+}
+
+void CServcfgDlg::showStatus()
+{
+    // Until the driver service has added this computer's NICs the store
+    // holds only the service key: an empty list alone would leave the user
+    // guessing. The line keeps its height when it has nothing to say.
+    QLabel* status = ui_->status;
+    status->setText(kNoNicConfigured);
+    status->setMinimumHeight(status->sizeHint().height());
+    if (ui_->card->count() > 0)
+        status->clear();
 }
 
 std::optional<unsigned> CServcfgDlg::currentAdapter() const
@@ -256,8 +278,21 @@ void CServcfgDlg::OnSave()
 {
     // A save that could not reach the store has said so; the dialog stays
     // open so that nothing is lost.
+    if (!mayOverwriteOtherChanges())
+        return;
     if (ConfigSaver(theApp.registry()).save())
         QDialog::accept();
+}
+
+bool CServcfgDlg::mayOverwriteOtherChanges()
+{
+    // The save writes every NIC as this dialog holds it: whatever another
+    // program wrote to the configuration since the load would be lost
+    // without a word, so the user decides, as in any editor of a shared file.
+    if (StoreFingerprint::take(theApp.registry()) == loaded_)
+        return true;
+    return ui::messageBox(kChangedByAnother, PROGRAM_NAME, ui::Buttons::YesNo, ui::Icon::Warning) ==
+           ui::Answer::Yes;
 }
 
 void CServcfgDlg::OnExit()

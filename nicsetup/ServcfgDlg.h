@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "nicsetup/StoreFingerprint.h"
+
 #include <QDialog>
 #include <QIcon>
 #include <memory>
@@ -59,13 +61,18 @@ private slots:
 private:
     void OnInitDialog();
     void keepOneSize();
+    void showStatus();
     void OnSave();
+    // Whether to write over what another program saved since the load.
+    bool mayOverwriteOtherChanges();
     void showWindowMenu(QPoint globalPos);
     std::optional<unsigned> currentAdapter() const;
 
     std::unique_ptr<Ui::CServcfgDlg> ui_;
     QIcon icon_;
     int modified_ = 0;
+    // The driver's configuration in the store as this dialog shows it.
+    StoreFingerprint loaded_;
 };
 
 } // namespace velnet::nicsetup

@@ -2,6 +2,7 @@
 #include "nicsetup/ftolconsx.h"
 
 #include "common/ui/DialogTemplate.h"
+#include "common/ui/OwnerCentred.h"
 #include "nicsetup/ParameterRows.h"
 #include "nicsetup/Tables.h"
 #include "ui_ftolconsx.h"
@@ -13,6 +14,7 @@ ftolconsx::ftolconsx(unsigned adapterIndex, const QString& label, unsigned row, 
       label_(label), row_(row)
 {
     ui_->setupUi(this);
+    ui::OwnerCentred::apply(this);
     ui::DialogTemplate::apply(this);
     connect(ui_->ok, &QPushButton::clicked, this, &ftolconsx::accept);
     connect(ui_->cancel, &QPushButton::clicked, this, &ftolconsx::reject);

@@ -4,9 +4,9 @@
 # that is not installed yet. Sourced by run.sh and test.sh.
 velnet_packages=(
   cmake ninja-build g++ pkg-config ccache clang-format git libpci-dev iproute2
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core openbox
   desktop-file-utils mandoc
   dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
   clang libclang-rt-14-dev

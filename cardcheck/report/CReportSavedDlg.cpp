@@ -9,6 +9,7 @@
 #include "ui_CReportSavedDlg.h"
 
 #include <QPlainTextEdit>
+#include <algorithm>
 #include <fstream>
 
 namespace velnet::cardcheck {
@@ -21,6 +22,7 @@ CReportSavedDlg::CReportSavedDlg(SheetContext& context, QWidget* parent)
     help_ = new ContextHelp(this, helpTable(), context.help);
     showText(ui_->reportPath, ReportWriter::reportPath(), kPathLines);
     showText(ui_->addressText, addressText(), kAddressLines);
+    fitBuiltInAddresses(ui_->addressText);
     connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->viewReportButton, &QPushButton::clicked, this, &CReportSavedDlg::OnViewReport);
 }
@@ -39,6 +41,20 @@ void CReportSavedDlg::showText(QPlainTextEdit* control, const std::string& text,
                               2 * control->frameWidth());
 }
 
+void CReportSavedDlg::fitBuiltInAddresses(QPlainTextEdit* control)
+{
+    // Wide enough for the longest of the built-in addresses, so that none
+    // of them wraps into a line more than the box shows; a file's longer
+    // lines still wrap and scroll.
+    const QFontMetrics metrics = control->fontMetrics();
+    int widest = 0;
+    for (const QString& line :
+         QString::fromStdString(StringTable::load(ids::SupportAddresses)).split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    control->setMinimumWidth(widest + int(control->document()->documentMargin() * 2) +
+                             2 * control->frameWidth() + control->cursorWidth() + kWrapSlack);
+}
+
 std::string CReportSavedDlg::addressText()
 {
     std::string text = StringTable::load(ids::SupportAddresses);
@@ -51,9 +67,21 @@ std::string CReportSavedDlg::addressText()
     return bytes.empty() ? text : bytes;
 }
 
+std::string CReportSavedDlg::noViewerText(const std::string& path)
+{
+    return "There is no program on this computer to view the report with.  The report is saved "
+           "in:\n\n" +
+           path;
+}
+
 void CReportSavedDlg::OnViewReport()
 {
-    velnet::platform::processLauncher().openInTextEditor(ReportWriter::reportPath());
+    // The report is on the disk in any case: where no viewer shows it, the
+    // user is told where to find it rather than left wondering.
+    const std::string path = ReportWriter::reportPath();
+    auto tell = [path] { appMessageBox(noViewerText(path), velnet::ui::Buttons::Ok); };
+    if (!velnet::platform::processLauncher().openInTextEditor(path, tell))
+        tell();
 }
 
 } // namespace velnet::cardcheck

@@ -36,11 +36,18 @@ public:
     // holds any, otherwise the built-in text.
     static std::string addressText();
 
+    // What "View Report..." says when no program can show the report.
+    static std::string noViewerText(const std::string& path);
+
 private:
     static constexpr int kPathLines = 3;
     static constexpr int kAddressLines = 5;
 
+    // Room a line's layout takes beyond its text's advance.
+    static constexpr int kWrapSlack = 4;
+
     static void showText(QPlainTextEdit* control, const std::string& text, int lines);
+    static void fitBuiltInAddresses(QPlainTextEdit* control);
     void OnViewReport();
 
     std::unique_ptr<Ui::CReportSavedDlg> ui_;

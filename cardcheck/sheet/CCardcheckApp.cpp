@@ -45,10 +45,20 @@ void CCardcheckApp::OnRaiseRequested()
     emit raiseRequestHandled(raiseWindowTitled(title_));
 }
 
+bool CCardcheckApp::onlyCopy()
+{
+    // Copies started by different users (through pkexec or su) share no
+    // runtime folder, but they share the display.
+    display_ = velnet::platform::DisplayInstance::open(QString::fromLatin1(kDisplaySelection));
+    if (display_)
+        return display_->start(title_) == velnet::platform::DisplayInstance::Start::First;
+    return instance_.start();
+}
+
 bool CCardcheckApp::InitInstance(const QStringList& arguments)
 {
-    // A copy already runs: it has been asked to show its window.
-    if (!instance_.start())
+    // A copy already runs: its window has been brought to the front.
+    if (!onlyCopy())
         return false;
 
     SheetState& state = sheetState();

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "cardcheck/ui/SheetContext.h"
+#include "common/platform/DisplayInstance.h"
 #include "common/platform/SingleInstance.h"
 
 #include <QObject>
 #include <QStringList>
+#include <memory>
 
 namespace velnet::cardcheck {
 
@@ -20,6 +22,8 @@ class CCardcheckApp : public QObject
 
 public:
     static constexpr const char* kInstanceName = "cardcheck";
+    // The X selection every copy on one display looks for.
+    static constexpr const char* kDisplaySelection = "_VELNET_CARDCK";
 
     explicit CCardcheckApp(SheetContext& context, QObject* parent = nullptr);
 
@@ -41,9 +45,12 @@ signals:
 
 private:
     void OnRaiseRequested();
+    // True when this is the one copy: on an X display, the only one there.
+    bool onlyCopy();
 
     SheetContext& context_;
     velnet::platform::SingleInstance instance_;
+    std::unique_ptr<velnet::platform::DisplayInstance> display_;
     QString title_;
 };
 

@@ -11,6 +11,7 @@
 
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace velnet::cardcheck {
 
@@ -55,15 +56,18 @@ void CNicDetailsDlg::OnInitDialog()
         [library](std::int32_t i) { return library->CardDetailsValue(i); });
     list->setColumnWidth(0, widest.name + kNamePadding);
     nameWidth_ = widest.name;
+    valueWidth_ = widest.value;
 }
 
 bool CNicDetailsDlg::eventFilter(QObject* watched, QEvent* event)
 {
     // The value column takes the rest of the list's client width, whenever
-    // that width is known or changes.
-    if (watched == ui_->detailsList->viewport() && event->type() == QEvent::Resize)
-        ui_->detailsList->setColumnWidth(1, ui_->detailsList->viewport()->width() - nameWidth_ -
-                                                kValueMargin);
+    // that width is known or changes, but never less than its widest value:
+    // a long one (a PCI subsystem's name) scrolls rather than being cut off.
+    if (watched == ui_->detailsList->viewport() && event->type() == QEvent::Resize) {
+        const int rest = ui_->detailsList->viewport()->width() - nameWidth_ - kValueMargin;
+        ui_->detailsList->setColumnWidth(1, std::max(rest, valueWidth_ + kNamePadding));
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -34,6 +34,7 @@ private:
     std::unique_ptr<Ui::CNicDetailsDlg> ui_;
     ContextHelp* help_;
     int nameWidth_ = 0;
+    int valueWidth_ = 0;
 };
 
 } // namespace velnet::cardcheck

@@ -30,15 +30,19 @@ public:
         starts.push_back({program, arguments});
         return succeed;
     }
-    bool openInTextEditor(const std::string& path) override
+    bool openInTextEditor(const std::string& path, std::function<void()> noViewer = {}) override
     {
         editedFiles.push_back(path);
+        if (succeed && !viewerFound && noViewer)
+            noViewer();
         return succeed;
     }
 
     std::vector<Start> starts;
     std::vector<std::string> editedFiles;
     bool succeed = true;
+    // False: the opener starts but finds no program for the file.
+    bool viewerFound = true;
 
 private:
     ProcessLauncher* previous_;

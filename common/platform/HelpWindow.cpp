@@ -4,6 +4,7 @@
 #include "common/ui/WindowPlacement.h"
 
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -19,6 +20,10 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), text_(new Q
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(text_);
     resize(440, 320);
+    // A help window is read and put away, as a dialog is: Escape closes it.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void HelpWindow::placeOnScreen()

@@ -40,6 +40,31 @@ QStringList editorCommand()
     return {};
 }
 
+// xdg-open ends with a status of its own when it finds no program for the
+// file (3) or the one it found fails (4); it is watched, not detached, to
+// hear of it. It may also run as long as the viewer it started, so it is
+// owned by the application rather than by whoever asked.
+bool openWithDesktop(const QString& opener, const QString& file, std::function<void()> noViewer)
+{
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(opener);
+    process->setArguments({file});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, noViewer](int status, QProcess::ExitStatus how) {
+                         process->deleteLater();
+                         if ((how != QProcess::NormalExit || status != 0) && noViewer)
+                             noViewer();
+                     });
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string SystemProcessLauncher::linuxProgramName(const std::string& windowsName)
@@ -79,12 +104,13 @@ bool SystemProcessLauncher::start(const std::string& program,
     return QProcess::startDetached(QString::fromStdString(file), toQt(arguments));
 }
 
-bool SystemProcessLauncher::openInTextEditor(const std::string& path)
+bool SystemProcessLauncher::openInTextEditor(const std::string& path,
+                                             std::function<void()> noViewer)
 {
     const QString file = QString::fromStdString(path);
     const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (!xdgOpen.isEmpty())
-        return QProcess::startDetached(xdgOpen, {file});
+        return openWithDesktop(xdgOpen, file, std::move(noViewer));
     // $VISUAL and $EDITOR name editors that draw in a terminal: started on
     // their own they would write into ours, out of the user's sight.
     const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,9 @@ public:
     // Opens a text file in the desktop's text editor (xdg-open); without
     // one, in $VISUAL or else $EDITOR inside a terminal emulator
     // (x-terminal-emulator). False (and nothing happens) when there is none.
-    virtual bool openInTextEditor(const std::string& path) = 0;
+    // The desktop's opener may start and only then find no program for the
+    // file: `noViewer` is then called later, on this thread.
+    virtual bool openInTextEditor(const std::string& path, std::function<void()> noViewer = {}) = 0;
 };
 
 // The launcher that really starts processes.
@@ -28,7 +31,7 @@ class SystemProcessLauncher : public ProcessLauncher
 {
 public:
     bool start(const std::string& program, const std::vector<std::string>& arguments) override;
-    bool openInTextEditor(const std::string& path) override;
+    bool openInTextEditor(const std::string& path, std::function<void()> noViewer = {}) override;
 
     // "traymon.exe" -> "traymon": the extension dropped, lower case.
     static std::string linuxProgramName(const std::string& windowsName);

@@ -3,6 +3,8 @@
 
 #include <QMessageBox>
 
+class QSpacerItem;
+
 namespace velnet::ui {
 
 // A message box that opens centred on its owner (on the screen when it has
@@ -18,6 +20,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    QSpacerItem* captionRoom_ = nullptr; // owned by the layout
 };
 
 } // namespace velnet::ui

@@ -24,6 +24,11 @@ public:
 
     static void apply(QWidget* dialog, Caption caption = Caption::Plain);
 
+    // How wide a window must be for the window manager to show its caption
+    // whole: the text in a common title-bar font (the dialog font in bold, at
+    // least 11 points) with room for the caption's buttons and margins.
+    static int captionWidth(const QWidget* window);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -69,6 +69,12 @@ private slots:
         QCOMPARE(visibleTopLevel("velnet::platform::HelpWindow"), window);
         QCOMPARE(window->findChild<QTextBrowser*>("helpText")->toPlainText(),
                  QString("Pop-up\nWhat this control does."));
+
+        // Read, it is put away with Escape, from its text as from anywhere in it.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window->findChild<QTextBrowser*>("helpText"), Qt::Key_Escape);
+        QTRY_VERIFY(!visibleTopLevel("velnet::platform::HelpWindow"));
     }
 
     void windowBelongsToTheModalDialogThatAsked()

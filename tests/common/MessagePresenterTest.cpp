@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "common/ui/MessageBox.h"
 #include "common/ui/QtMessagePresenter.h"
+#include "tests/support/DialogTemplateCheck.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -106,6 +107,18 @@ private slots:
             QCOMPARE(messageBox("Question?", "caption", buttons), cancelAnswer(buttons));
             QCOMPARE(defaultButton, first);
         }
+    }
+
+    // A short text would make a box narrower than its caption needs.
+    void aShortBoxIsWideEnoughForItsCaption()
+    {
+        bool fits = false;
+        whenBoxShown([&](QMessageBox* box) {
+            fits = velnet::test::captionFits(box);
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        messageBox("Done.", "Corvane NIC Diagnostics  v1.0", Buttons::Ok);
+        QVERIFY(fits);
     }
 
     void aBoxWiderThanItsOwnerOpensCentredOnIt()

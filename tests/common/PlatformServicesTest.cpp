@@ -174,6 +174,11 @@ private slots:
         // The desktop's handler first.
         QVERIFY(launcher.openInTextEditor(text));
         started("xdg-open " + text + "\n");
+        // A handler that finds no program for the file says so by its status.
+        velnet::test::writeFile(dir.file("bin/xdg-open"), "#!/bin/sh\nexit 3\n");
+        bool noViewer = false;
+        QVERIFY(launcher.openInTextEditor(text, [&] { noViewer = true; }));
+        QTRY_VERIFY(noViewer);
         // Without one, the terminal editor runs inside a terminal emulator.
         std::filesystem::remove(dir.file("bin/xdg-open"));
         QVERIFY(launcher.openInTextEditor(text));

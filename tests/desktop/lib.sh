@@ -50,6 +50,34 @@ start_display() {
 	export DISPLAY="$display"
 }
 
+# A window manager on that display, as a desktop has one: it decorates the
+# windows, places them and keeps the active one, and the programs see it.
+start_window_manager() {
+	need_tools openbox
+	# Openbox's own settings, not the machine's or the user's.
+	mkdir -p "$work/openbox"
+	cat >"$work/openbox/rc.xml" <<-'EOF'
+	<?xml version="1.0" encoding="UTF-8"?>
+	<openbox_config xmlns="http://openbox.org/3.4/rc">
+	  <focus><focusNew>yes</focusNew></focus>
+	  <placement><policy>Smart</policy></placement>
+	  <theme><name>Clearlooks</name></theme>
+	</openbox_config>
+	EOF
+	openbox --sm-disable --config-file "$work/openbox/rc.xml" >"$work/openbox.log" 2>&1 &
+	background_pids="$background_pids $!"
+	wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+		skip "openbox did not start: $(cat "$work/openbox.log")"
+}
+
+# The client area of window $1, as the X server has it: "x y width height".
+client_area() {
+	xwininfo -id "$1" 2>/dev/null | awk -F: '
+		/Absolute upper-left X/ { x = $2 } /Absolute upper-left Y/ { y = $2 }
+		/^ *Width/ { w = $2 } /^ *Height/ { h = $2 }
+		END { printf "%d %d %d %d\n", x, y, w, h }'
+}
+
 # start program arguments...: the program on the display as a person starts
 # it, with no sanitizer options of the test's: sets pid and log.
 start() {

@@ -60,6 +60,18 @@ ScriptedResponder::Expectation saveQuestion(Answer answer)
     return e;
 }
 
+// What a save asks when another program changed the configuration since the load.
+ScriptedResponder::Expectation changedByAnother(Answer answer)
+{
+    ScriptedResponder::Expectation e;
+    e.text = "The NIC configuration in the registry has been changed by another program since "
+             "nicsetup read it.  If you save now, those changes are lost.\n\nSave anyway?";
+    e.caption = "nicsetup";
+    e.buttons = Buttons::YesNo;
+    e.answer = answer;
+    return e;
+}
+
 std::string parameters(int n)
 {
     return "SYSTEM\\CurrentControlSet\\Services\\vxsrvnt" + std::to_string(n) + "\\Parameters";
@@ -258,6 +270,7 @@ private slots:
         QCOMPARE(button(dlg.get(), "initExit")->text(), QString("&OK"));
         QCOMPARE(button(dlg.get(), "cancel")->text(), QString("&Cancel"));
         QVERIFY(!dlg->findChild<QLabel*>("picture")->pixmap().isNull());
+        QCOMPARE(dlg->findChild<QLabel*>("status")->text(), QString());
         QVERIFY(!dlg->windowIcon().isNull());
         QCOMPARE(list(dlg.get())->headerItem()->text(0), QString("Parameters"));
         QCOMPARE(list(dlg.get())->headerItem()->text(1), QString("Values"));
@@ -417,6 +430,40 @@ private slots:
         QCOMPARE(dlg->result(), int(QDialog::Accepted));
         QCOMPARE(valueDword(*store_, parameters(0), "SamplingWindow"),
                  std::optional<std::uint32_t>(64));
+    }
+
+    // A second copy on the same store saves first: this copy's save asks
+    // before it writes over that, and No keeps the dialog with its edits.
+    void aSaveOverAnotherCopysChangeAsksFirst()
+    {
+        auto dlg = openDialog(fixtureText("dialog.reg"));
+        QVERIFY(dlg);
+        editSamplingWindow(dlg.get(), "64");
+        velnet::registry::FileRegistry other(store_->path());
+        QCOMPARE(other.open(Root::LocalMachine, parameters(0), Access::Full)
+                     .setDword("SamplingRatio", 33),
+                 velnet::registry::Status::Success);
+        const std::string theirs = store_->text();
+
+        QtTestResponder responder;
+        responder.expect(saveQuestion(Answer::Yes));
+        responder.expect(changedByAnother(Answer::No));
+        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        QVERIFY(responder.verify());
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(rowTexts(list(dlg.get()))[1], QString("Sampling Window=64"));
+        QCOMPARE(store_->text(), theirs);
+
+        responder.expect(saveQuestion(Answer::Yes));
+        responder.expect(changedByAnother(Answer::Yes));
+        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        QVERIFY(responder.verify());
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(valueDword(*store_, parameters(0), "SamplingWindow"),
+                 std::optional<std::uint32_t>(64));
+        // Overwritten, as the user agreed: the dialog's value, read at start.
+        QCOMPARE(valueDword(*store_, parameters(0), "SamplingRatio"),
+                 std::optional<std::uint32_t>(10));
     }
 
     void enterWithoutChangesClosesSilently()
@@ -584,6 +631,11 @@ private slots:
         QVERIFY(!list(dlg.get())->horizontalScrollBar()->isVisible());
         QCOMPARE(combo(dlg.get())->count(), 0);
         QCOMPARE(list(dlg.get())->topLevelItemCount(), 0);
+        // The status line says what to do about it.
+        QCOMPARE(dlg->findChild<QLabel*>("status")->text(),
+                 QString("No NIC is configured. \"vxsrvnt install\" adds this computer's NICs; "
+                         "see Help."));
+        QVERIFY(dlg->findChild<QLabel*>("status")->isVisible());
         QtTestResponder responder;
         QTest::mouseDClick(list(dlg.get())->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(!dlg->isModified());

@@ -130,13 +130,11 @@ std::string EthNic::cardName(std::size_t limit) const
 std::string EthNic::permanentAddress() const
 {
     Ethtool ethtool(interface_.name);
+    // Where the kernel keeps no permanent address (virtual NICs, some
+    // drivers) the current one would pass for it: say there is none.
     if (const auto permanent = ethtool.permanentAddress())
         return linuxnic::macText(permanent->data(), permanent->size(), '-');
-    Rtnetlink netlink;
-    const auto link = netlink.link(interface_.ifindex);
-    if (link && link->address.size() == 6)
-        return linuxnic::macText(link->address.data(), 6, '-');
-    return kUnknown;
+    return "None";
 }
 
 std::vector<Row> EthNic::summary() const
@@ -237,8 +235,12 @@ void EthNic::addPciRows(std::vector<Row>& rows) const
                  return name ? *name + " (" + ids + ")" : ids;
              }});
     }
-    rows.push_back(
-        {"IRQ", [this] { return orText(sysfs_.pciAttribute(interface_.name, "irq"), "None"); }});
+    rows.push_back({"IRQ", [this] {
+                        // A NIC that interrupts through MSI or MSI-X has no
+                        // line of its own: the kernel shows 0 for it.
+                        const auto irq = sysfs_.pciAttribute(interface_.name, "irq");
+                        return !irq || irq->empty() || *irq == "0" ? std::string("None") : *irq;
+                    }});
     rows.push_back({"MSI Vectors", [this] {
                         std::string text;
                         for (const int vector : sysfs_.msiVectors(interface_.name)) {

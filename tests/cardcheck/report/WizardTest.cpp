@@ -143,6 +143,9 @@ private slots:
     void helpTablesAnswerF1();
     void editableCombosKeepWhatIsTyped();
     void savedDialogShowsPathAndAddressesAsWrappedPlainText();
+    void theBuiltInAddressesShowWholeWithoutAScrollBar();
+    void viewReportWithoutAViewerNamesTheReport_data();
+    void viewReportWithoutAViewerNamesTheReport();
     void everyHelpIdHasATopic();
     void inTheSheetTheReportDescribesTheSelectedNic();
 
@@ -607,6 +610,46 @@ void WizardTest::savedDialogShowsPathAndAddressesAsWrappedPlainText()
         QVERIFY2(lines <= visible || text->verticalScrollBar()->maximum() > 0,
                  qPrintable(QString("%1 lines, %2 visible").arg(lines).arg(visible)));
     }
+    dialog.hide();
+}
+
+void WizardTest::theBuiltInAddressesShowWholeWithoutAScrollBar()
+{
+    CReportSavedDlg dialog(*context_);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* addresses = dialog.findChild<QPlainTextEdit*>("addressText");
+    QVERIFY(addresses);
+    QCOMPARE(addresses->toPlainText().count('\n'), 4);
+    QCOMPARE(addresses->verticalScrollBar()->maximum(), 0);
+    QVERIFY(!addresses->verticalScrollBar()->isVisible());
+    dialog.hide();
+}
+
+void WizardTest::viewReportWithoutAViewerNamesTheReport_data()
+{
+    QTest::addColumn<bool>("openerFound");
+    QTest::newRow("no opener at all") << false;
+    QTest::newRow("the opener finds no viewer") << true;
+}
+
+void WizardTest::viewReportWithoutAViewerNamesTheReport()
+{
+    QFETCH(bool, openerFound);
+    velnet::platform::FakeProcessLauncher launcher;
+    launcher.succeed = openerFound;
+    launcher.viewerFound = false;
+    ReportWriter::setReportPath(dir_->file("vxreport.txt"));
+    velnet::test::QtTestResponder responder;
+    responder.expect("There is no program on this computer to view the report with.  The report "
+                     "is saved in:\n\n" +
+                     dir_->file("vxreport.txt"));
+    CReportSavedDlg dialog(*context_);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    click(&dialog, "viewReportButton");
+    QVERIFY(responder.verify());
+    QVERIFY(dialog.isVisible());
     dialog.hide();
 }
 

@@ -255,6 +255,63 @@ private slots:
         QVERIFY(!sheet_->isVisible());
     }
 
+    // Enter presses the focused push button of any page, which shows itself
+    // as the default; it never reaches the sheet's OK.
+    void enterPressesTheFocusedPageButton_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("&NIC Details...") << 0 << "detailsButton";
+        QTest::newRow("Flowmark...") << 1 << "flowmark";
+        QTest::newRow("&Start, after a run") << 2 << "start";
+        QTest::newRow("&BBS Information...") << 3 << "bbsButton";
+        QTest::newRow("&Problem Report...") << 3 << "problemReportButton";
+    }
+
+    void enterPressesTheFocusedPageButton()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, name);
+        openSheet(scenario(0, 20));
+        QtTestResponder responder;
+        click("start");
+        QTRY_VERIFY(start()->isEnabled());
+        sheet_->findChild<QTabWidget*>()->setCurrentIndex(tab);
+        auto* pressed = sheet_->page(tab)->findChild<QPushButton*>(name);
+        QVERIFY(pressed);
+        pressed->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), pressed);
+        QVERIFY(pressed->isDefault());
+        // Whatever the button opens is closed again at once.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        closer.start(20);
+        QSignalSpy clicked(pressed, &QPushButton::clicked);
+        QTest::keyClick(pressed, Qt::Key_Return);
+        QTRY_COMPARE(clicked.count(), 1);
+        QTRY_VERIFY(start()->isEnabled());
+        QVERIFY(sheet_->isVisible());
+        QVERIFY(responder.verify());
+    }
+
+    void enterOnStopStopsTheRun()
+    {
+        openSheet(scenario(-1, 600));
+        QtTestResponder responder; // not text 136: Enter never asks the sheet to close
+        click("start");
+        QTRY_COMPARE_WITH_TIMEOUT(statuses(), QStringList({"Passed", "In Progress", ""}), 5000);
+        button("stop")->setFocus(Qt::TabFocusReason);
+        QVERIFY(button("stop")->isDefault());
+        QTest::keyClick(button("stop"), Qt::Key_Return);
+        QCOMPARE(statuses(), QStringList({"Passed", "Failed", ""}));
+        expectIdle();
+        QVERIFY(sheet_->isVisible());
+        QVERIFY(responder.verify());
+    }
+
     void theListIsRebuiltOnlyAfterANewSelection()
     {
         openSheet(scenario(0, 50));

@@ -347,6 +347,29 @@ private slots:
         QVERIFY(!driver.timedOut());
     }
 
+    // A value wider than the list scrolls into view; it is never cut off.
+    void aLongDetailValueIsShownWhole()
+    {
+        const std::string longValue = "Red Hat, Inc. Virtio 1.0 network device with a subsystem "
+                                      "name longer than any list is wide (1af4:1100)";
+        test::SimulatedNics nics(test::SimulatedNics::Text{
+            R"({"nics": [{"type": "VX410", "name": "Corvane Fast Velnet Server XL PCI NIC",
+                 "details": [{"name": "PCI Subsystem", "value": ")" +
+            longValue + R"(", "help": 1}]}]})"});
+        std::string error;
+        QCOMPARE(StartupDiscovery::run(error, false), 1);
+        velnet::test::QtTestResponder r;
+        CNicDetailsDlg details(*context_);
+        details.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&details));
+        auto* list = child<QTreeWidget>(&details, "detailsList");
+        QCOMPARE(list->topLevelItem(0)->text(1).toStdString(), longValue);
+        QVERIFY(list->columnWidth(1) >
+                list->fontMetrics().horizontalAdvance(QString::fromStdString(longValue)));
+        QVERIFY(list->horizontalScrollBar()->maximum() > 0);
+        details.hide();
+    }
+
     void pictureColourOfTheTopLeftPixelIsTransparent()
     {
         QImage bitmap(4, 3, QImage::Format_RGB32);

@@ -205,6 +205,24 @@ protected:
     ScriptedSuite script_;
 };
 
+// The legacy interrupt line as the details show it: the kernel's 0 of a NIC
+// that interrupts through MSI-X is no line at all.
+TEST(EthNicTest, TheIrqOfAnMsiNicIsNone)
+{
+    for (const auto& [irq, shown] : {std::pair{"0", "None"}, std::pair{"11", "11"}}) {
+        velnet::test::TempDir root;
+        addInterface(root, "eth7", ARPHRD_ETHER, 7, true);
+        velnet::test::writeFile(root.file("devices/pci0000:00/0000:00:07.0/irq"),
+                                std::string(irq) + "\n");
+        const velnet::ethcfg::EthNic nic({"eth7", 7}, Sysfs(root.path()));
+        std::optional<std::string> value;
+        for (const auto& row : nic.details())
+            if (row.name == "IRQ")
+                value = row.value();
+        EXPECT_EQ(value, std::optional<std::string>(shown)) << irq;
+    }
+}
+
 TEST_F(SelfTestsTest, DriverTestsAreRowsAfterTheLibrarysOwnAndOnePassRunsTheSuiteOnce)
 {
     script_.answer = SelfTestResult{true, {0, 2, 0}};

@@ -71,7 +71,7 @@ man_text() { # the page as a terminal shows it, without the overstrikes of bold
 man_page=$prefix/share/man/man1/velnet-launch.1.gz
 report=$(mandoc -T lint -W warning "$man_page" 2>&1) || fail "mandoc -T lint on velnet-launch(1): $report"
 [ -z "$report" ] || fail "mandoc -T lint on velnet-launch(1): $report"
-man_text "$man_page" | grep -qF "$prefix/bin/cardcheck" || fail "velnet-launch(1) does not name the program it starts"
+man_text "$man_page" | grep -qF "/usr/bin/cardcheck" || fail "velnet-launch(1) does not name the program it starts"
 for page in nicsetup cardcheck regtool; do
 	man_page=$prefix/share/man/man1/$page.1.gz
 	if [ ! -f "$man_page" ]; then

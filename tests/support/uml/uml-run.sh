@@ -63,7 +63,7 @@ ln -s "/usr/lib/uml/modules/$version" "$scratch/modroot/lib/modules/$version"
 
 # Unknown kernel parameters of the form X=Y reach init as its environment.
 # The guest goes with this script, also when ctest stops it at its timeout.
-TMPDIR="$scratch/tmp" timeout "${VELNET_UML_TIMEOUT:-900}" "$uml" mem=512M \
+TMPDIR="$scratch/tmp" timeout "${VELNET_UML_TIMEOUT:-1700}" "$uml" mem=512M \
   root=/dev/root rootfstype=hostfs rootflags=/ rw init="$here/uml-guest.sh" \
   VELNET_UML_SCRATCH="$scratch" con=null con0=fd:0,fd:1 \
   </dev/null >"$scratch/console.log" 2>&1 &

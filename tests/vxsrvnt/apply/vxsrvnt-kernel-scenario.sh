@@ -128,11 +128,11 @@ in_svc ip address delete 192.0.2.7/24 dev eth2
 # --- killed mid-apply, then started ---
 seen_half=0
 journal=$VELNET_RUNTIME_DIR/apply.journal
-for delay in 0 0.01 0.02 0.05 0.1; do
+for delay in 0 0.02; do
   ip netns exec "$svc" "$vx" --store "$store" apply >/dev/null 2>&1 &
   applying=$!
   # Killed once the apply has begun to change the kernel.
-  for _ in $(seq 2000); do [ -e "$journal" ] && break; sleep 0.005; done
+  for _ in $(seq 400); do [ -e "$journal" ] && break; sleep 0.005; done
   sleep $delay
   kill -9 $applying 2>/dev/null
   wait $applying 2>/dev/null
@@ -149,7 +149,7 @@ for delay in 0 0.01 0.02 0.05 0.1; do
   ip -n "$svc" link set eth1 up
   ip -n "$svc" link set eth2 up
 done
-echo "# $seen_half of 5 kills left a half-made bond for the next start to undo"
+echo "# $seen_half of 2 kills left a half-made bond for the next start to undo"
 
 echo "# $failures failed"
 [ "$failures" -eq 0 ]

@@ -53,6 +53,10 @@ std::string networkCardPath(std::uint32_t instance)
            std::to_string(instance);
 }
 
+// Every write below goes into the write group that save() commits, and a
+// write that fails makes that commit fail, where the save reports it: so the
+// results of set and delete are ignored ((void)) where they are made.
+
 bool exists(const Key& key, const char* name)
 {
     return key.query(name, std::numeric_limits<std::size_t>::max()).has_value();
@@ -61,18 +65,18 @@ bool exists(const Key& key, const char* name)
 void deleteIfExists(Key& key, const char* name)
 {
     if (exists(key, name))
-        key.deleteValue(name);
+        (void)key.deleteValue(name);
 }
 
 void setTextValue(Key& key, const char* name, const char (&field)[TEXT_FIELD_SIZE])
 {
-    key.setString(name, textOf(field));
+    (void)key.setString(name, textOf(field));
 }
 
 void setLabels(Key& card, const std::string& title, const std::string& description)
 {
-    card.setString("Description", description);
-    card.setString("Title", title);
+    (void)card.setString("Description", description);
+    (void)card.setString("Title", title);
 }
 
 std::string describeCard(const char* pattern, const CARD_INFO& card, std::string_view text)
@@ -88,8 +92,8 @@ std::string title(const char* pattern, std::uint32_t instance, std::string_view 
 
 void writeFailover(Key& key, const CARD_INFO& card)
 {
-    key.setDword("FailureCount", card.FailureCount);
-    key.setDword("PRIMARYADAPTERNUMBER", card.PRIMARYADAPTERNUMBER);
+    (void)key.setDword("FailureCount", card.FailureCount);
+    (void)key.setDword("PRIMARYADAPTERNUMBER", card.PRIMARYADAPTERNUMBER);
     deleteIfExists(key, "BACKUPADAPTERNUMBER");
     setTextValue(key, "PreferredNic", card.PreferredNic);
     setTextValue(key, "AlternateNicChecking", card.AlternateNicChecking);
@@ -99,25 +103,25 @@ void writeFailover(Key& key, const CARD_INFO& card)
 
 void writeBackupNumber(Key& key, const CARD_INFO& card)
 {
-    key.setDword("BACKUPADAPTERNUMBER", card.BACKUPADAPTERNUMBER);
+    (void)key.setDword("BACKUPADAPTERNUMBER", card.BACKUPADAPTERNUMBER);
     deleteIfExists(key, "PRIMARYADAPTERNUMBER");
 }
 
 void deleteFailoverTexts(Key& key)
 {
-    key.deleteValue("FailureCount");
-    key.deleteValue("PreferredNic");
-    key.deleteValue("AlternateNicChecking");
-    key.deleteValue("NicDiagnosticPackets");
-    key.deleteValue("NicSwitchForever");
+    (void)key.deleteValue("FailureCount");
+    (void)key.deleteValue("PreferredNic");
+    (void)key.deleteValue("AlternateNicChecking");
+    (void)key.deleteValue("NicDiagnosticPackets");
+    (void)key.deleteValue("NicSwitchForever");
 }
 
 void writeAcd(Key& key, const CARD_INFO& card)
 {
-    key.setDword("Vlan_op", card.Vlan_op);
-    key.setDword("SamplingWindow", card.SamplingWindow);
-    key.setDword("SamplingRatio", card.SamplingRatio);
-    key.setDword("AlertType", card.AlertType);
+    (void)key.setDword("Vlan_op", card.Vlan_op);
+    (void)key.setDword("SamplingWindow", card.SamplingWindow);
+    (void)key.setDword("SamplingRatio", card.SamplingRatio);
+    (void)key.setDword("AlertType", card.AlertType);
     setTextValue(key, "SelfCheckLevel", card.SelfCheckLevel);
     setTextValue(key, "ErrorTolerance", card.ErrorTolerance);
 }
@@ -125,7 +129,7 @@ void writeAcd(Key& key, const CARD_INFO& card)
 // VLAN-off mode: the entry's instance loses its VLAN identifier.
 void writeVlanOff(Key& key, Key& netCard, CARD_INFO& card, VlanEntry& entry, Role role)
 {
-    key.deleteValue("VLANID");
+    (void)key.deleteValue("VLANID");
     entry.VLANID = NO_ADAPTER;
     if (role == Role::Backup) {
         writeFailover(key, card);
@@ -143,7 +147,7 @@ void writeVlanOff(Key& key, Key& netCard, CARD_INFO& card, VlanEntry& entry, Rol
 // VLAN mode: the entry's instance serves its VLAN and keeps no backup settings.
 void writeVlanOn(Key& key, Key& netCard, const CARD_INFO& card, const VlanEntry& entry, Role role)
 {
-    key.setDword("VLANID", entry.VLANID);
+    (void)key.setDword("VLANID", entry.VLANID);
     if (role == Role::Primary)
         writeBackupNumber(key, card);
     else
@@ -285,8 +289,9 @@ ConfigSaver::Outcome ConfigSaver::writePlain(CARD_INFO& card, Role role)
 
 void ConfigSaver::setPromptForReboot()
 {
+    // Written in the save's group: its commit reports a failure.
     if (Key maker = registry_.open(Root::LocalMachine, kMakerKey, Access::Full))
-        maker.setString("PromptForReboot", "YES");
+        (void)maker.setString("PromptForReboot", "YES");
 }
 
 } // namespace velnet::nicsetup

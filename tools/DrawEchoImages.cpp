@@ -1,21 +1,21 @@
 // SPDX-License-Identifier: MIT
 // Draws the echo test's pictures: the two computers joined by a cable on the
 // Diagnostics page (bitmap 139), one computer (bitmap 140) and the strip of
-// the 24-frame animation between two computers (animation 159). The PNG files
-// beside this source are its output; run it again after changing a drawing:
+// the 24-frame animation between two computers (animation 159), into
+// cardcheck/resources/images. Run it again after changing a drawing:
 //
-//   g++ -std=c++20 -fPIC DrawEchoImages.cpp -o /tmp/draw $(pkg-config --cflags --libs Qt6Gui)
-//   QT_QPA_PLATFORM=offscreen /tmp/draw .
+//   bash tools/screenshots.sh echo
 //
 // Both pictures are painted on magenta, which the program treats as
 // transparent because it is the colour of the top-left pixel.
+#include "tools/PictureFile.h"
+
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QString>
-#include <cstdio>
 
 namespace {
 
@@ -132,21 +132,15 @@ QImage drawAnimationStrip()
     return strip;
 }
 
-bool write(const QImage& image, const QString& path)
-{
-    if (image.save(path, "PNG"))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
-}
-
 // The picture as NAME.png and, every pixel doubled, as NAME@2x.png for
 // screens of double density.
 bool save(const QImage& image, const QString& name)
 {
-    return write(image, name + ".png") &&
-           write(image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation),
-                 name + "@2x.png");
+    using velnet::tools::writePicture;
+    return writePicture(image, name + ".png") &&
+           writePicture(
+               image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation),
+               name + "@2x.png");
 }
 
 } // namespace

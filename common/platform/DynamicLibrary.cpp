@@ -37,7 +37,7 @@ std::string executableFolder()
 } // namespace
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)), error_(std::move(other.error_))
+    : handle_(other.handle_), path_(std::move(other.path_))
 {
     other.handle_ = nullptr;
     other.path_.clear();
@@ -49,7 +49,6 @@ DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept
         free();
         handle_ = other.handle_;
         path_ = std::move(other.path_);
-        error_ = std::move(other.error_);
         other.handle_ = nullptr;
         other.path_.clear();
     }
@@ -61,24 +60,20 @@ DynamicLibrary::~DynamicLibrary()
     free();
 }
 
-bool DynamicLibrary::load(std::string_view windowsName)
+Outcome DynamicLibrary::load(std::string_view windowsName)
 {
     free();
-    error_.clear();
     const auto file = find(windowsName);
-    if (!file) {
-        error_ = "no file " + fileNameFor(windowsName) + " in the library folders";
-        return false;
-    }
+    if (!file)
+        return fail("no file " + fileNameFor(windowsName) + " in the library folders");
     // RTLD_LOCAL: the exports of one library never satisfy a look-up in another.
     handle_ = ::dlopen(file->c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* why = ::dlerror();
-        error_ = why ? why : "cannot load " + *file;
-        return false;
+        return fail(why ? why : "cannot load " + *file);
     }
     path_ = *file;
-    return true;
+    return {};
 }
 
 void DynamicLibrary::free()

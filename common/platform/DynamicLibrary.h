@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "common/base/Result.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,9 +33,9 @@ public:
     DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
     ~DynamicLibrary();
 
-    // Frees what is loaded, then loads `windowsName`. False when no file is
-    // found or it does not load; errorText() then says why.
-    bool load(std::string_view windowsName);
+    // Frees what is loaded, then loads `windowsName`. Fails, saying why,
+    // when no file is found or it does not load.
+    Outcome load(std::string_view windowsName);
     // Frees the library, if any. Safe to call when nothing is loaded.
     void free();
 
@@ -41,7 +43,6 @@ public:
     explicit operator bool() const { return isLoaded(); }
     // The file that was loaded (empty when none).
     const std::string& path() const { return path_; }
-    const std::string& errorText() const { return error_; }
 
     // The address of an exported function, or nullptr when the library does
     // not export it (or nothing is loaded).
@@ -70,7 +71,6 @@ public:
 private:
     void* handle_ = nullptr;
     std::string path_;
-    std::string error_;
 };
 
 } // namespace velnet::platform

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -73,7 +74,7 @@ std::string joinBody(const std::vector<std::string_view>& lines)
 
 } // namespace
 
-std::optional<HelpFile> HelpFile::parse(std::string_view content, std::string* error)
+Result<HelpFile> HelpFile::parse(std::string_view content)
 {
     HelpFile file;
     std::optional<std::uint32_t> current;
@@ -94,26 +95,17 @@ std::optional<HelpFile> HelpFile::parse(std::string_view content, std::string* e
             continue;
         bool malformed = false;
         const auto header = parseHeader(line, &malformed);
-        if (malformed) {
-            if (error)
-                *error = "line " + std::to_string(lineNumber) + ": the topic id is not a number";
-            return std::nullopt;
-        }
+        if (malformed)
+            return fail("line " + std::to_string(lineNumber) + ": the topic id is not a number");
         if (!header) {
-            if (!current && !trimmed(line).empty()) {
-                if (error)
-                    *error = "line " + std::to_string(lineNumber) + ": text before the first topic";
-                return std::nullopt;
-            }
+            if (!current && !trimmed(line).empty())
+                return fail("line " + std::to_string(lineNumber) + ": text before the first topic");
             body.push_back(line);
             continue;
         }
         finish();
-        if (file.topics_.count(header->first)) {
-            if (error)
-                *error = "line " + std::to_string(lineNumber) + ": the topic id is used twice";
-            return std::nullopt;
-        }
+        if (file.topics_.count(header->first))
+            return fail("line " + std::to_string(lineNumber) + ": the topic id is used twice");
         current = header->first;
         file.topics_[header->first].title = header->second;
     }
@@ -121,17 +113,14 @@ std::optional<HelpFile> HelpFile::parse(std::string_view content, std::string* e
     return file;
 }
 
-std::optional<HelpFile> HelpFile::load(const std::string& path, std::string* error)
+Result<HelpFile> HelpFile::load(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error)
-            *error = "cannot be read";
-        return std::nullopt;
-    }
+    if (!in)
+        return fail("cannot be read");
     std::ostringstream content;
     content << in.rdbuf();
-    return parse(content.str(), error);
+    return parse(content.str());
 }
 
 const HelpFile::Topic* HelpFile::find(std::uint32_t id) const

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "common/base/Result.h"
+
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,9 +28,9 @@ public:
         std::string text;
     };
 
-    // Reads the file; nothing and the reason when it cannot be read or is malformed.
-    static std::optional<HelpFile> load(const std::string& path, std::string* error = nullptr);
-    static std::optional<HelpFile> parse(std::string_view content, std::string* error = nullptr);
+    // Reads the file; the reason when it cannot be read or is malformed.
+    static Result<HelpFile> load(const std::string& path);
+    static Result<HelpFile> parse(std::string_view content);
 
     const Topic* find(std::uint32_t id) const;
     std::size_t size() const { return topics_.size(); }

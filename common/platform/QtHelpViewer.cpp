@@ -61,10 +61,9 @@ QString QtHelpViewer::topicHtml(const HelpFile::Topic& topic, bool withTitle)
 
 std::optional<HelpFile::Topic> QtHelpViewer::lookUp(const std::string& file, std::uint32_t id) const
 {
-    std::string error;
-    const auto help = HelpFile::load(file, &error);
+    const auto help = HelpFile::load(file);
     if (!help) {
-        complain("The help file " + file + " cannot be used: " + error + ".");
+        complain("The help file " + file + " cannot be used: " + help.error() + ".");
         return std::nullopt;
     }
     const HelpFile::Topic* topic = help->find(id);

@@ -47,8 +47,7 @@ enum class ValueType : std::uint32_t
     Qword = 11,
 };
 
-enum class Status
-{
+enum class [[nodiscard]] Status{
     Success,
     NotFound,     // no such key or value
     AccessDenied, // the store cannot be written, or the handle was opened for reading

@@ -66,8 +66,8 @@ std::optional<std::string> EchoSession::run(Role role, bool continuous)
 
 std::optional<std::string> EchoSession::Impl::runOnSocket(Role role, bool continuous)
 {
-    if (auto failure = stop.failure())
-        return failure;
+    if (const auto& ready = stop.ready(); !ready)
+        return ready.error();
     std::string interface;
     std::string name;
     {

@@ -24,31 +24,27 @@ int millisecondsUntil(Clock::time_point deadline)
 FrameWaiter::FrameWaiter(const PacketSocket& socket, const StopSignal& stop) : socket_(socket)
 {
     fd_ = ::epoll_create1(EPOLL_CLOEXEC);
+    if (fd_ < 0) {
+        ready_ = fail(echoFailure(socket.interfaceName(), "wait for frames", errno));
+        return;
+    }
     for (const int watched : {stop.fd(), socket.fd()}) {
         epoll_event event{};
         event.events = EPOLLIN;
         event.data.fd = watched;
-        if (fd_ >= 0 && ::epoll_ctl(fd_, EPOLL_CTL_ADD, watched, &event) != 0) {
-            error_ = errno;
+        if (::epoll_ctl(fd_, EPOLL_CTL_ADD, watched, &event) != 0) {
+            ready_ = fail(echoFailure(socket.interfaceName(), "wait for frames", errno));
             ::close(fd_);
             fd_ = -1;
+            return;
         }
     }
-    if (fd_ < 0 && error_ == 0)
-        error_ = errno;
 }
 
 FrameWaiter::~FrameWaiter()
 {
     if (fd_ >= 0)
         ::close(fd_);
-}
-
-std::optional<std::string> FrameWaiter::failure() const
-{
-    if (fd_ >= 0)
-        return std::nullopt;
-    return echoFailure(socket_.interfaceName(), "wait for frames", error_);
 }
 
 Wake FrameWaiter::wait(std::optional<Clock::time_point> deadline) const

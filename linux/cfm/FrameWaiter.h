@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "common/base/Result.h"
 #include "linux/cfm/PacketSocket.h"
 #include "linux/cfm/StopSignal.h"
 
 #include <chrono>
 #include <optional>
-#include <string>
 
 namespace velnet::cfmecho {
 
@@ -29,8 +29,8 @@ public:
     FrameWaiter& operator=(const FrameWaiter&) = delete;
     ~FrameWaiter();
 
-    // A message when the set could not be made.
-    std::optional<std::string> failure() const;
+    // Fails, saying why, when the set could not be made.
+    const Outcome& ready() const { return ready_; }
     // Blocks until a frame arrives, the stop is raised or `deadline` passes
     // (never without one). A stop wins over a waiting frame.
     Wake wait(std::optional<std::chrono::steady_clock::time_point> deadline) const;
@@ -38,7 +38,7 @@ public:
 private:
     const PacketSocket& socket_;
     int fd_ = -1;
-    int error_ = 0;
+    Outcome ready_;
 };
 
 } // namespace velnet::cfmecho

@@ -28,8 +28,8 @@ LoopbackResponder::LoopbackResponder(PacketSocket& socket, const StopSignal& sto
 std::optional<std::string> LoopbackResponder::run()
 {
     const FrameWaiter waiter(socket_, stop_);
-    if (auto failure = waiter.failure())
-        return failure;
+    if (const auto& ready = waiter.ready(); !ready)
+        return ready.error();
     for (;;) {
         switch (waiter.wait(std::nullopt)) {
         case Wake::Stop:

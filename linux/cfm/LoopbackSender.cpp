@@ -33,8 +33,8 @@ LoopbackSender::LoopbackSender(PacketSocket& socket, const StopSignal& stop, Ech
 std::optional<std::string> LoopbackSender::run(bool continuous)
 {
     const FrameWaiter waiter(socket_, stop_);
-    if (auto failure = waiter.failure())
-        return failure;
+    if (const auto& ready = waiter.ready(); !ready)
+        return ready.error();
     std::uint32_t sent = 0;
     std::uint32_t replies = 0;
     auto nextSend = Clock::now();

@@ -22,21 +22,14 @@ StopSignal::StopSignal()
 {
     fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (fd_ < 0)
-        error_ = errno;
+        ready_ = fail("The echo test could not prepare its stop signal: " +
+                      std::generic_category().message(errno) + ".");
 }
 
 StopSignal::~StopSignal()
 {
     if (fd_ >= 0)
         ::close(fd_);
-}
-
-std::optional<std::string> StopSignal::failure() const
-{
-    if (fd_ >= 0)
-        return std::nullopt;
-    return "The echo test could not prepare its stop signal: " +
-           std::generic_category().message(error_) + ".";
 }
 
 void StopSignal::raise()

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "common/base/Result.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <optional>
-#include <string>
 
 namespace velnet::cfmecho {
 
@@ -19,8 +19,8 @@ public:
     StopSignal& operator=(const StopSignal&) = delete;
     ~StopSignal();
 
-    // A message when the eventfd could not be made.
-    std::optional<std::string> failure() const;
+    // Fails, saying why, when the eventfd could not be made.
+    const Outcome& ready() const { return ready_; }
     int fd() const { return fd_; }
 
     void raise();
@@ -34,7 +34,7 @@ public:
 
 private:
     int fd_ = -1;
-    int error_ = 0;
+    Outcome ready_;
     std::atomic<std::int64_t> raisedAt_{0}; // steady clock ticks
 };
 

@@ -5,12 +5,12 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using velnet::platform::HelpFile;
 
 TEST(HelpFile, TopicsWithTitlesAndTrimmedText)
 {
-    std::string error;
     const auto file = HelpFile::parse("# comment before anything\n"
                                       "[0x20066]  Main dialog  \n"
                                       "\n"
@@ -22,9 +22,8 @@ TEST(HelpFile, TopicsWithTitlesAndTrimmedText)
                                       "[393318] Same id space, decimal\n"
                                       "# comments are dropped inside topics too\n"
                                       "[not a header] stays text\n"
-                                      "[7]\n",
-                                      &error);
-    ASSERT_TRUE(file) << error;
+                                      "[7]\n");
+    ASSERT_TRUE(file) << file.error();
     EXPECT_EQ(file->size(), 3u);
     const auto* main = file->find(0x20066);
     ASSERT_NE(main, nullptr);
@@ -42,17 +41,18 @@ TEST(HelpFile, TopicsWithTitlesAndTrimmedText)
 
 TEST(HelpFile, MalformedFilesAreRefusedWithTheLine)
 {
-    std::string error;
-    EXPECT_FALSE(HelpFile::parse("[1] a\ntext\n[0xZZ] bad\n", &error));
-    EXPECT_EQ(error, "line 3: the topic id is not a number");
-    EXPECT_FALSE(HelpFile::parse("[1] a\n[12 b\n", &error));
-    EXPECT_EQ(error, "line 2: the topic id is not a number");
-    EXPECT_FALSE(HelpFile::parse("[99999999999] too big\n", &error));
-    EXPECT_EQ(error, "line 1: the topic id is not a number");
-    EXPECT_FALSE(HelpFile::parse("[1] a\n[0x1] b\n", &error));
-    EXPECT_EQ(error, "line 2: the topic id is used twice");
-    EXPECT_FALSE(HelpFile::parse("\nloose text\n[1] a\n", &error));
-    EXPECT_EQ(error, "line 2: text before the first topic");
+    const std::pair<const char*, const char*> cases[] = {
+        {"[1] a\ntext\n[0xZZ] bad\n", "line 3: the topic id is not a number"},
+        {"[1] a\n[12 b\n", "line 2: the topic id is not a number"},
+        {"[99999999999] too big\n", "line 1: the topic id is not a number"},
+        {"[1] a\n[0x1] b\n", "line 2: the topic id is used twice"},
+        {"\nloose text\n[1] a\n", "line 2: text before the first topic"},
+    };
+    for (const auto& [content, error] : cases) {
+        const auto file = HelpFile::parse(content);
+        EXPECT_FALSE(file.ok()) << content;
+        EXPECT_EQ(file.error(), error) << content;
+    }
 }
 
 TEST(HelpFile, LoadReadsTheFileOrSaysWhy)
@@ -64,9 +64,9 @@ TEST(HelpFile, LoadReadsTheFileOrSaysWhy)
     ASSERT_NE(file->find(0x20066), nullptr);
     EXPECT_EQ(file->find(0x20066)->text, "body");
 
-    std::string error;
-    EXPECT_FALSE(HelpFile::load(dir.file("absent.hlp"), &error));
-    EXPECT_EQ(error, "cannot be read");
+    const auto absent = HelpFile::load(dir.file("absent.hlp"));
+    EXPECT_FALSE(absent.ok());
+    EXPECT_EQ(absent.error(), "cannot be read");
 }
 
 TEST(HelpFile, PathIsTheProgramsWithExtensionHlp)

@@ -182,8 +182,8 @@ TEST(RegLimits, AKeyWithAHundredThousandValuesLoadsInLinearTime)
     {
         WriteGroup group(reg);
         for (int i = 0; i < count; i += 10)
-            key.setDword("Value" + std::to_string(i), 42);
-        key.setDword("Added", 1);
+            EXPECT_EQ(key.setDword("Value" + std::to_string(i), 42), Status::Success);
+        EXPECT_EQ(key.setDword("Added", 1), Status::Success);
         ASSERT_EQ(group.commit(), Status::Success);
     }
     FileRegistry again(dir.file("wide.reg"));

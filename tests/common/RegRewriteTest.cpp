@@ -71,53 +71,62 @@ std::vector<Change> changesOfTheHandKeptFile(const TempDir& dir)
     writeFile(dir.file("import.reg"), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Zeta]\n"
                                       "\"Speed\"=dword:000003e8\n\"Name\"=-\n");
     return {
-        {"a value changed", [](FileRegistry& r) { zeta(r).setDword("speed", 200); },
+        {"a value changed",
+         [](FileRegistry& r) { EXPECT_EQ(zeta(r).setDword("speed", 200), Status::Success); },
          replaced(kHandKept, "dword:00000064", "dword:000000c8")},
         {"a value set twice changes where it was set last",
-         [](FileRegistry& r) { zeta(r).setString("NAME", "third"); },
+         [](FileRegistry& r) { EXPECT_EQ(zeta(r).setString("NAME", "third"), Status::Success); },
          replaced(kHandKept, "\"second\"", "\"third\"")},
         {"a continued value becomes one line",
          [](FileRegistry& r) {
-             zeta(r).setValue("Blob", ValueType::Binary, {{0xaa, 0xbb}});
+             EXPECT_EQ(zeta(r).setValue("Blob", ValueType::Binary, {{0xaa, 0xbb}}),
+                       Status::Success);
          },
          replaced(kHandKept,
                   "00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
                   "  17,18",
                   "aa,bb")},
         {"a new value follows the key's last value",
-         [](FileRegistry& r) { zeta(r).setString("New", "v"); },
+         [](FileRegistry& r) { EXPECT_EQ(zeta(r).setString("New", "v"), Status::Success); },
          replaced(kHandKept, zetaEnd, zetaEnd + "\"New\"=\"v\"\r\n")},
         {"a deleted value loses every line that set it",
-         [](FileRegistry& r) { zeta(r).deleteValue("name"); },
+         [](FileRegistry& r) { EXPECT_EQ(zeta(r).deleteValue("name"), Status::Success); },
          replaced(replaced(kHandKept, "\"Name\"=\"first\"\r\n", ""), zetaEnd, "")},
         {"a value removed and another added in its place",
          [](FileRegistry& r) {
              WriteGroup group(r);
-             zeta(r).deleteValue("Name");
-             zeta(r).setDword("Added", 5);
-             group.commit();
+             EXPECT_EQ(zeta(r).deleteValue("Name"), Status::Success);
+             EXPECT_EQ(zeta(r).setDword("Added", 5), Status::Success);
+             EXPECT_EQ(group.commit(), Status::Success);
          },
          replaced(replaced(kHandKept, "\"Name\"=\"first\"\r\n", ""), zetaEnd,
                   "\"Added\"=dword:00000005\r\n")},
         {"a new key goes at the end without sections for its parents",
          [](FileRegistry& r) {
              WriteGroup group(r);
-             r.create(Root::CurrentUser, "Software\\Velnet\\Cards", Access::Full).setDword("n", 1);
-             group.commit();
+             EXPECT_EQ(r.create(Root::CurrentUser, "Software\\Velnet\\Cards", Access::Full)
+                           .setDword("n", 1),
+                       Status::Success);
+             EXPECT_EQ(group.commit(), Status::Success);
          },
          kHandKept + "\r\n\r\n[HKEY_CURRENT_USER\\Software\\Velnet\\Cards]\r\n\"n\"=dword:"
                      "00000001\r\n\r\n"},
         {"a new value in a key without values",
          [](FileRegistry& r) {
-             r.open(Root::CurrentUser, "Software", Access::Full).setString("Owner", "me");
+             EXPECT_EQ(r.open(Root::CurrentUser, "Software", Access::Full).setString("Owner", "me"),
+                       Status::Success);
          },
          kHandKept + "\r\n\"Owner\"=\"me\"\r\n"},
         {"a deleted key loses its sections and those of its subkeys",
-         [](FileRegistry& r) { r.deleteKey(Root::LocalMachine, "System\\Alpha"); },
+         [](FileRegistry& r) {
+             EXPECT_EQ(r.deleteKey(Root::LocalMachine, "System\\Alpha"), Status::Success);
+         },
          replaced(kHandKept,
                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\Alpha\\Deep\\Key]\r\n\"x\"=\"1\"\r\n\r\n", "")},
         {"an import changes what it names",
-         [&dir](FileRegistry& r) { r.importFile(dir.file("import.reg")); },
+         [&dir](FileRegistry& r) {
+             EXPECT_EQ(r.importFile(dir.file("import.reg")), Status::Success);
+         },
          replaced(replaced(replaced(kHandKept, "\"Name\"=\"first\"\r\n", ""), zetaEnd, ""),
                   "dword:00000064", "dword:000003e8")},
     };
@@ -141,7 +150,7 @@ TEST(RegRewrite, AStoreNobodyChangedStaysByteForByte)
         EXPECT_TRUE(reg.create(Root::LocalMachine, "System\\Alpha\\Deep", Access::Full));
         {
             WriteGroup group(reg);
-            key.setDword("Speed", 100);
+            EXPECT_EQ(key.setDword("Speed", 100), Status::Success);
             EXPECT_EQ(group.commit(), Status::Success);
         }
         EXPECT_EQ(readFile(path), text);

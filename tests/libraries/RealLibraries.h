@@ -21,7 +21,7 @@ public:
     RealLibraries();
 
     bool loaded() const { return nicport_.isLoaded() && ethcfg_.isLoaded(); }
-    std::string error() const { return nicport_.errorText() + ethcfg_.errorText(); }
+    const std::string& error() const { return error_; }
 
     template <typename Function> Function nicport(const char* name) const
     {
@@ -50,6 +50,7 @@ public:
 private:
     platform::DynamicLibrary nicport_;
     platform::DynamicLibrary ethcfg_;
+    std::string error_;
 };
 
 // Independent readers of the kernel, for comparison.

@@ -564,9 +564,8 @@ private slots:
         dlg->close();
 
         // The help file shipped beside the program has that topic.
-        std::string error;
-        const auto file = velnet::platform::HelpFile::load(NICSETUP_HELP_FILE, &error);
-        QVERIFY2(file, error.c_str());
+        const auto file = velnet::platform::HelpFile::load(NICSETUP_HELP_FILE);
+        QVERIFY2(file, file.error().c_str());
         QVERIFY(file->find(0x20066));
         QCOMPARE(file->find(0x20066)->title, std::string("Autocure Driver (ACD) Configuration"));
     }

@@ -6,10 +6,14 @@
 #include "linux/nic/PciNames.h"
 #include "linux/nic/Rtnetlink.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <cstdio>
 #include <net/if.h>
+#include <string_view>
 #include <sys/socket.h>
+#include <system_error>
 
 namespace velnet::ethcfg {
 
@@ -98,11 +102,17 @@ std::optional<std::uint16_t> EthNic::pciId(const char* attribute) const
     const auto text = sysfs_.pciAttribute(interface_.name, attribute);
     if (!text)
         return std::nullopt;
-    try {
-        return static_cast<std::uint16_t>(std::stoul(*text, nullptr, 16));
-    } catch (const std::exception&) {
+    // sysfs writes "0x8086\n": hexadecimal, with or without its 0x.
+    std::string_view digits(*text);
+    digits.remove_prefix(std::min(digits.find_first_not_of(" \t\n"), digits.size()));
+    if (digits.starts_with("0x") || digits.starts_with("0X"))
+        digits.remove_prefix(2);
+    unsigned long value = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+    if (error != std::errc())
         return std::nullopt;
-    }
+    return static_cast<std::uint16_t>(value);
 }
 
 std::string EthNic::driverName() const

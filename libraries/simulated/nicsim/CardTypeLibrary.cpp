@@ -74,7 +74,7 @@ CardTypeLibrary::CardTypeLibrary(const Product& product)
     messages_.badRole = strings_.add("Unknown echo test role.");
     messages_.echoStart = textId(scenario_.echo.startError);
     messages_.echoStop = textId(scenario_.echo.stopError);
-    picture_ = cardPicture(product_.picture);
+    picture_ = productPicture();
 }
 
 CardTypeLibrary::~CardTypeLibrary()

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -109,7 +110,7 @@ private:
     std::atomic<std::int32_t> selected_{0};
     std::atomic<std::int64_t> clearedAt_;
     EchoEngine echo_;
-    std::vector<unsigned char> picture_;
+    std::span<const unsigned char> picture_;
     struct Messages
     {
         std::int32_t noSuchNic = 0;

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "libraries/simulated/nicsim/CardPicture.h"
-
 #include <cstdint>
+#include <span>
 
 namespace velnet::nicsim {
 
@@ -13,11 +12,13 @@ struct Product
 {
     const char* type;         // the type nicport reports, e.g. "VX410"
     const char* cardDefaults; // JSON object: a NIC's items as the library ships them
-    PictureStyle picture;
-    const char* pictureName; // the bitmap resource Picture() names
-    std::int32_t helpBase;   // first help id of the product's help topics
+    const char* pictureName;  // the bitmap resource Picture() names
+    std::int32_t helpBase;    // first help id of the product's help topics
 };
 
 const Product& thisProduct();
+// The PNG of the product's picture, the bitmap `pictureName`: the file in the
+// library's picture/ folder, compiled in (velnet_embed_png).
+std::span<const unsigned char> productPicture();
 
 } // namespace velnet::nicsim

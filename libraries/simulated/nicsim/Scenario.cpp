@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+#include <utility>
 
 namespace velnet::nicsim {
 
@@ -32,7 +33,7 @@ std::string hostName()
     return name;
 }
 
-void parseEcho(const json& j, Scenario::Echo& echo)
+Outcome parseEcho(const json& j, Scenario::Echo& echo)
 {
     echo.port = j.value("port", echo.port);
     if (j.contains("peer")) {
@@ -41,7 +42,7 @@ void parseEcho(const json& j, Scenario::Echo& echo)
         const std::string port = colon == std::string::npos ? "" : peer.substr(colon + 1);
         if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != port.npos ||
             std::stoi(port) > 65535)
-            throw std::runtime_error("echo.peer must be host:port");
+            return fail("echo.peer must be host:port");
         echo.peerHost = peer.substr(0, colon);
         echo.peerPort = static_cast<std::uint16_t>(std::stoi(port));
     }
@@ -50,6 +51,16 @@ void parseEcho(const json& j, Scenario::Echo& echo)
     echo.replyTimeoutMs = j.value("replyTimeoutMs", echo.replyTimeoutMs);
     echo.startError = j.value("startError", json());
     echo.stopError = j.value("stopError", json());
+    return {};
+}
+
+// A scenario that makes the libraries fail: nicport's NicportInit answers 1.
+Scenario refused(std::string reason)
+{
+    Scenario broken;
+    broken.error = std::move(reason);
+    broken.nicport.init = 1;
+    return broken;
 }
 
 } // namespace
@@ -72,12 +83,8 @@ Scenario Scenario::load()
     if (!path || !*path)
         return parse(defaultText());
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        Scenario broken;
-        broken.error = std::string("cannot read the scenario ") + path;
-        broken.nicport.init = 1;
-        return broken;
-    }
+    if (!in)
+        return refused(std::string("cannot read the scenario ") + path);
     std::ostringstream text;
     text << in.rdbuf();
     Scenario scenario = parse(text.str());
@@ -89,9 +96,12 @@ Scenario Scenario::load()
 Scenario Scenario::parse(const std::string& jsonText)
 {
     Scenario s;
+    // The JSON library throws on malformed text; the schema has checked every
+    // value's kind before it is read, so nothing below it throws.
     try {
         const json j = json::parse(jsonText);
-        ScenarioSchema::check(j);
+        if (const Outcome checked = ScenarioSchema::check(j); !checked)
+            return refused(checked.error());
         s.computerName = j.value("computerName", hostName());
         if (j.contains("nicport")) {
             const json& n = j.at("nicport");
@@ -117,12 +127,10 @@ Scenario Scenario::parse(const std::string& jsonText)
             s.types[t.key()] = std::move(type);
         }
         if (j.contains("echo"))
-            parseEcho(j.at("echo"), s.echo);
+            if (const Outcome echo = parseEcho(j.at("echo"), s.echo); !echo)
+                return refused(echo.error());
     } catch (const std::exception& e) {
-        Scenario broken;
-        broken.error = e.what();
-        broken.nicport.init = 1;
-        return broken;
+        return refused(e.what());
     }
     return s;
 }

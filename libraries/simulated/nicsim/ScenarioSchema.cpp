@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "libraries/simulated/nicsim/ScenarioSchema.h"
 
-#include <stdexcept>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace velnet::nicsim {
 
@@ -29,157 +30,194 @@ const Kind kFlag{[](const json& v) { return v.is_boolean(); }, "true or false"};
 const Kind kSelect{[](const json& v) { return v.is_number_integer() || v.is_object(); },
                    "a number or {\"ok\"|\"fail\": text}"};
 
-[[noreturn]] void refuse(const std::string& where, const char* described)
+Error refuse(const std::string& where, const char* described)
 {
-    throw std::runtime_error(where + " must be " + described);
+    return fail(where + " must be " + described);
 }
 
-void expect(const json& object, const char* key, const std::string& where, const Kind& kind)
+// The first of `checks` that failed (all are made, in order: they only read).
+Outcome firstFailure(std::initializer_list<Outcome> checks)
+{
+    for (const Outcome& check : checks)
+        if (!check)
+            return check;
+    return {};
+}
+
+Outcome expect(const json& object, const char* key, const std::string& where, const Kind& kind)
 {
     if (object.contains(key) && !kind.accepts(object.at(key)))
-        refuse(where + "." + key, kind.described);
+        return refuse(where + "." + key, kind.described);
+    return {};
 }
 
-const json* object(const json& parent, const char* key, const std::string& where)
+// The object at `key`: nullptr when there is none, a failure when it is not an object.
+Result<const json*> object(const json& parent, const char* key, const std::string& where)
 {
     if (!parent.contains(key))
-        return nullptr;
+        return static_cast<const json*>(nullptr);
     if (!parent.at(key).is_object())
-        refuse(where + key, "an object");
+        return refuse(where + key, "an object");
     return &parent.at(key);
 }
 
-// Calls `each` for every element of the list at `key`, with where it is.
+// Calls `each` for every element of the list at `key`, with where it is;
+// stops at the first that fails.
 template <typename Each>
-void forEachIn(const json& parent, const char* key, const std::string& where, Each each)
+Outcome forEachIn(const json& parent, const char* key, const std::string& where, Each each)
 {
     if (!parent.contains(key))
-        return;
+        return {};
     const json& list = parent.at(key);
     const std::string at = where + (where.empty() ? "" : ".") + key;
     if (!list.is_array())
-        refuse(at, "a list");
+        return refuse(at, "a list");
     for (std::size_t i = 0; i < list.size(); ++i)
-        each(list[i], at + "[" + std::to_string(i) + "]");
+        if (Outcome checked = each(list[i], at + "[" + std::to_string(i) + "]"); !checked)
+            return checked;
+    return {};
 }
 
-void expectEach(const json& parent, const char* key, const std::string& where, const Kind& kind)
+Outcome expectEach(const json& parent, const char* key, const std::string& where, const Kind& kind)
 {
-    forEachIn(parent, key, where, [&kind](const json& v, const std::string& at) {
-        if (!kind.accepts(v))
-            refuse(at, kind.described);
+    return forEachIn(parent, key, where, [&kind](const json& v, const std::string& at) -> Outcome {
+        return kind.accepts(v) ? Outcome() : refuse(at, kind.described);
     });
 }
 
 // A list of objects whose keys take the kinds given.
-void expectRecords(const json& parent, const char* key, const std::string& where,
-                   std::initializer_list<std::pair<const char*, const Kind*>> fields)
+Outcome expectRecords(const json& parent, const char* key, const std::string& where,
+                      std::initializer_list<std::pair<const char*, const Kind*>> fields)
 {
-    forEachIn(parent, key, where, [fields](const json& record, const std::string& at) {
-        if (!record.is_object())
-            refuse(at, "an object");
-        for (const auto& [name, kind] : fields)
-            expect(record, name, at, *kind);
-    });
+    return forEachIn(parent, key, where,
+                     [fields](const json& record, const std::string& at) -> Outcome {
+                         if (!record.is_object())
+                             return refuse(at, "an object");
+                         for (const auto& [name, kind] : fields)
+                             if (Outcome checked = expect(record, name, at, *kind); !checked)
+                                 return checked;
+                         return {};
+                     });
 }
 
 } // namespace
 
-void ScenarioSchema::check(const json& scenario)
+Outcome ScenarioSchema::check(const json& scenario)
 {
     if (!scenario.is_object())
-        throw std::runtime_error("the scenario must be an object");
-    expect(scenario, "computerName", "", kName);
-    if (const json* nicport = object(scenario, "nicport", ""))
-        checkNicport(*nicport);
-    forEachIn(scenario, "nics", "", [](const json& nic, const std::string& at) {
-        if (!nic.is_object() || !nic.contains("type"))
-            throw std::runtime_error("every NIC needs a type");
-        checkNic(nic, at);
-    });
-    if (const json* types = object(scenario, "types", "")) {
-        for (auto type = types->begin(); type != types->end(); ++type)
-            checkType(type.value(), "types." + type.key());
+        return fail("the scenario must be an object");
+    if (Outcome name = expect(scenario, "computerName", "", kName); !name)
+        return name;
+    const auto nicport = object(scenario, "nicport", "");
+    if (!nicport)
+        return fail(nicport.error());
+    if (*nicport)
+        if (Outcome checked = checkNicport(**nicport); !checked)
+            return checked;
+    Outcome nics =
+        forEachIn(scenario, "nics", "", [](const json& nic, const std::string& at) -> Outcome {
+            if (!nic.is_object() || !nic.contains("type"))
+                return fail("every NIC needs a type");
+            return checkNic(nic, at);
+        });
+    if (!nics)
+        return nics;
+    const auto types = object(scenario, "types", "");
+    if (!types)
+        return fail(types.error());
+    if (*types) {
+        for (auto type = (*types)->begin(); type != (*types)->end(); ++type)
+            if (Outcome checked = checkType(type.value(), "types." + type.key()); !checked)
+                return checked;
     }
-    if (const json* echo = object(scenario, "echo", ""))
-        checkEcho(*echo);
+    const auto echo = object(scenario, "echo", "");
+    if (!echo)
+        return fail(echo.error());
+    return *echo ? checkEcho(**echo) : Outcome();
 }
 
-void ScenarioSchema::checkNicport(const json& nicport)
+Outcome ScenarioSchema::checkNicport(const json& nicport)
 {
     const std::string at = "nicport";
-    expect(nicport, "init", at, kWhole);
-    expect(nicport, "count", at, kWhole);
-    expect(nicport, "cardTypeFailsAt", at, kWhole);
-    expect(nicport, "unterminated", at, kFlag);
-    expectEach(nicport, "missing", at, kName);
+    return firstFailure({expect(nicport, "init", at, kWhole), expect(nicport, "count", at, kWhole),
+                         expect(nicport, "cardTypeFailsAt", at, kWhole),
+                         expect(nicport, "unterminated", at, kFlag),
+                         expectEach(nicport, "missing", at, kName)});
 }
 
-void ScenarioSchema::checkNic(const json& nic, const std::string& at)
+Outcome ScenarioSchema::checkNic(const json& nic, const std::string& at)
 {
-    expect(nic, "type", at, kName);
-    expect(nic, "name", at, kText);
-    expect(nic, "listed", at, kFlag);
-    expect(nic, "select", at, kSelect);
-    if (nic.contains("select") && nic.at("select").is_object()) {
-        expect(nic.at("select"), "ok", at + ".select", kText);
-        expect(nic.at("select"), "fail", at + ".select", kText);
-    }
-    expect(nic, "autoConfig", at, kText);
-    expect(nic, "disableDriver", at, kWhole);
-    expect(nic, "enableDriver", at, kWhole);
-    expect(nic, "picture", at, kNameOrNull);
-    for (const char* list : {"summary", "details"})
-        expectRecords(nic, list, at, {{"name", &kText}, {"value", &kText}, {"help", &kWhole}});
-    expectRecords(nic, "config", at,
-                  {{"name", &kText},
-                   {"advanced", &kFlag},
-                   {"value", &kText},
-                   {"optimal", &kWhole},
-                   {"changeResult", &kText},
-                   {"help", &kWhole}});
-    forEachIn(nic, "config", at, [](const json& item, const std::string& where) {
-        expectEach(item, "options", where, kText);
-    });
-    expectRecords(nic, "statistics", at,
-                  {{"name", &kText},
-                   {"source", &kName},
-                   {"base", &kNumber},
-                   {"rate", &kNumber},
-                   {"help", &kWhole}});
-    expectRecords(nic, "tests", at,
-                  {{"name", &kText},
-                   {"durationMs", &kWhole},
-                   {"failure", &kText},
-                   {"failures", &kWhole},
-                   {"help", &kWhole}});
+    const bool selectObject = nic.contains("select") && nic.at("select").is_object();
+    const json& select = selectObject ? nic.at("select") : nic;
+    const Outcome selectTexts = selectObject
+                                    ? firstFailure({expect(select, "ok", at + ".select", kText),
+                                                    expect(select, "fail", at + ".select", kText)})
+                                    : Outcome();
+    const std::initializer_list<std::pair<const char*, const Kind*>> nameValueHelp = {
+        {"name", &kText}, {"value", &kText}, {"help", &kWhole}};
+    return firstFailure(
+        {expect(nic, "type", at, kName), expect(nic, "name", at, kText),
+         expect(nic, "listed", at, kFlag), expect(nic, "select", at, kSelect), selectTexts,
+         expect(nic, "autoConfig", at, kText), expect(nic, "disableDriver", at, kWhole),
+         expect(nic, "enableDriver", at, kWhole), expect(nic, "picture", at, kNameOrNull),
+         expectRecords(nic, "summary", at, nameValueHelp),
+         expectRecords(nic, "details", at, nameValueHelp),
+         expectRecords(nic, "config", at,
+                       {{"name", &kText},
+                        {"advanced", &kFlag},
+                        {"value", &kText},
+                        {"optimal", &kWhole},
+                        {"changeResult", &kText},
+                        {"help", &kWhole}}),
+         forEachIn(nic, "config", at,
+                   [](const json& item, const std::string& where) -> Outcome {
+                       return expectEach(item, "options", where, kText);
+                   }),
+         expectRecords(nic, "statistics", at,
+                       {{"name", &kText},
+                        {"source", &kName},
+                        {"base", &kNumber},
+                        {"rate", &kNumber},
+                        {"help", &kWhole}}),
+         expectRecords(nic, "tests", at,
+                       {{"name", &kText},
+                        {"durationMs", &kWhole},
+                        {"failure", &kText},
+                        {"failures", &kWhole},
+                        {"help", &kWhole}})});
 }
 
-void ScenarioSchema::checkType(const json& type, const std::string& at)
+Outcome ScenarioSchema::checkType(const json& type, const std::string& at)
 {
     if (!type.is_object())
-        refuse(at, "an object");
-    expectEach(type, "missing", at, kName);
-    expect(type, "unterminated", at, kFlag);
-    if (const json* strings = object(type, "strings", at + ".")) {
-        for (auto text = strings->begin(); text != strings->end(); ++text) {
-            const std::string& id = text.key();
-            if (id.empty() || id.size() > 9 ||
-                id.find_first_not_of("0123456789") != std::string::npos)
-                throw std::runtime_error(at + ".strings: " + id + " is not a string id");
-            expect(*strings, id.c_str(), at + ".strings", kString);
-        }
+        return refuse(at, "an object");
+    if (Outcome checked = firstFailure(
+            {expectEach(type, "missing", at, kName), expect(type, "unterminated", at, kFlag)});
+        !checked)
+        return checked;
+    const auto strings = object(type, "strings", at + ".");
+    if (!strings)
+        return fail(strings.error());
+    if (!*strings)
+        return {};
+    for (auto text = (*strings)->begin(); text != (*strings)->end(); ++text) {
+        const std::string& id = text.key();
+        if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos)
+            return fail(at + ".strings: " + id + " is not a string id");
+        if (Outcome checked = expect(**strings, id.c_str(), at + ".strings", kString); !checked)
+            return checked;
     }
+    return {};
 }
 
-void ScenarioSchema::checkEcho(const json& echo)
+Outcome ScenarioSchema::checkEcho(const json& echo)
 {
     const std::string at = "echo";
-    for (const char* key : {"port", "burst", "intervalMs", "replyTimeoutMs"})
-        expect(echo, key, at, kWhole);
-    expect(echo, "peer", at, kName);
-    expect(echo, "startError", at, kText);
-    expect(echo, "stopError", at, kText);
+    return firstFailure({expect(echo, "port", at, kWhole), expect(echo, "burst", at, kWhole),
+                         expect(echo, "intervalMs", at, kWhole),
+                         expect(echo, "replyTimeoutMs", at, kWhole),
+                         expect(echo, "peer", at, kName), expect(echo, "startError", at, kText),
+                         expect(echo, "stopError", at, kText)});
 }
 
 } // namespace velnet::nicsim

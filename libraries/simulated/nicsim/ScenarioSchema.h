@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "common/base/Result.h"
+
 #include <nlohmann/json.hpp>
+#include <string>
 
 namespace velnet::nicsim {
 
@@ -12,15 +15,15 @@ namespace velnet::nicsim {
 class ScenarioSchema
 {
 public:
-    // Throws std::runtime_error naming the first value of the wrong kind,
-    // e.g. "nics[0].config[1].options[2] must be a text or a string id".
-    static void check(const nlohmann::json& scenario);
+    // Fails naming the first value of the wrong kind, e.g.
+    // "nics[0].config[1].options[2] must be a text or a string id".
+    static Outcome check(const nlohmann::json& scenario);
 
 private:
-    static void checkNicport(const nlohmann::json& nicport);
-    static void checkNic(const nlohmann::json& nic, const std::string& where);
-    static void checkType(const nlohmann::json& type, const std::string& where);
-    static void checkEcho(const nlohmann::json& echo);
+    static Outcome checkNicport(const nlohmann::json& nicport);
+    static Outcome checkNic(const nlohmann::json& nic, const std::string& where);
+    static Outcome checkType(const nlohmann::json& type, const std::string& where);
+    static Outcome checkEcho(const nlohmann::json& echo);
 };
 
 } // namespace velnet::nicsim

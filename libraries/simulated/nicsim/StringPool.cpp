@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "libraries/simulated/nicsim/StringPool.h"
 
-#include <stdexcept>
-
 namespace velnet::nicsim {
 
 std::int32_t StringPool::add(const std::string& text)
@@ -12,7 +10,7 @@ std::int32_t StringPool::add(const std::string& text)
     while (byId_.count(next_))
         ++next_;
     if (next_ > kLastId)
-        throw std::runtime_error("too many strings");
+        return 0;
     const std::int32_t id = next_++;
     byId_[id] = text;
     byText_[text] = id;

@@ -17,7 +17,9 @@ public:
     static constexpr std::int32_t kFirstId = 1000;
     static constexpr std::int32_t kLastId = 3999; // below 4096: fits SelectCard's 12 bits
 
-    // The id of `text`, adding it when new.
+    // The id of `text`, adding it when new; 0 (no text) when the table is
+    // full. A library builds its table while it is being loaded, where an
+    // exception would end the program that loads it.
     std::int32_t add(const std::string& text);
     void place(std::int32_t id, const std::string& text);
     std::optional<std::string> find(std::int32_t id) const;

@@ -56,7 +56,7 @@ constexpr const char* kDefaults = R"json({
 
 const Product& thisProduct()
 {
-    static const Product product{"VX210", kDefaults, {0x2B4F8C, 1, false}, "DESKTOPXL", 0x23000};
+    static const Product product{"VX210", kDefaults, "DESKTOPXL", 0x23000};
     return product;
 }
 

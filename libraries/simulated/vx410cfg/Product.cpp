@@ -71,7 +71,7 @@ constexpr const char* kDefaults = R"json({
 
 const Product& thisProduct()
 {
-    static const Product product{"VX410", kDefaults, {0x1E6B3A, 2, true}, "SERVERXL", 0x24000};
+    static const Product product{"VX410", kDefaults, "SERVERXL", 0x24000};
     return product;
 }
 

@@ -31,9 +31,11 @@ bool linkOf(const nlohmann::json& nic)
 
 } // namespace
 
-std::vector<NicLink> LinkStatus::parse(const std::string& jsonText, std::string* error)
+Result<std::vector<NicLink>> LinkStatus::parse(const std::string& jsonText)
 {
     std::vector<NicLink> nics;
+    // The JSON library reports malformed text and wrongly typed members by
+    // throwing; its message is the reason.
     try {
         const auto scenario = nlohmann::json::parse(jsonText);
         for (const auto& nic : scenario.value("nics", nlohmann::json::array())) {
@@ -42,27 +44,22 @@ std::vector<NicLink> LinkStatus::parse(const std::string& jsonText, std::string*
             nics.push_back({nic.value("name", nic.value("type", std::string("NIC"))), linkOf(nic)});
         }
     } catch (const std::exception& e) {
-        if (error)
-            *error = e.what();
-        nics.clear();
+        return fail(e.what());
     }
     return nics;
 }
 
-std::vector<NicLink> LinkStatus::load(std::string* error)
+Result<std::vector<NicLink>> LinkStatus::load()
 {
     const char* path = std::getenv("NICPORT_SCENARIO");
     if (!path || !*path)
-        return parse(kDefaultScenario, error);
+        return parse(kDefaultScenario);
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error)
-            *error = std::string("cannot read ") + path;
-        return {};
-    }
+    if (!in)
+        return fail(std::string("cannot read ") + path);
     std::ostringstream text;
     text << in.rdbuf();
-    return parse(text.str(), error);
+    return parse(text.str());
 }
 
 std::string LinkStatus::summary(const std::vector<NicLink>& nics)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "common/base/Result.h"
+
 #include <string>
 #include <vector>
 
@@ -18,11 +20,11 @@ struct NicLink
 class LinkStatus
 {
 public:
-    // NICPORT_SCENARIO's NICs; an unreadable file gives no NICs and the reason.
-    static std::vector<NicLink> load(std::string* error = nullptr);
+    // NICPORT_SCENARIO's NICs, or the reason the file cannot be used.
+    static Result<std::vector<NicLink>> load();
     // The NICs of a scenario's JSON text. A NIC's "link" (true/false or
     // "up"/"down") tells its link state; without one the link is up.
-    static std::vector<NicLink> parse(const std::string& jsonText, std::string* error = nullptr);
+    static Result<std::vector<NicLink>> parse(const std::string& jsonText);
     // One line per NIC: "name: Connected" or "name: Cable unplugged".
     static std::string summary(const std::vector<NicLink>& nics);
 };

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 // traymon [-on | -off]: "-off" (the setting that keeps the monitor from
 // starting) ends at once; otherwise the monitor runs until asked to close.
@@ -19,10 +21,12 @@ int main(int argc, char* argv[])
     if (QApplication::arguments().contains(QStringLiteral("-off")))
         return 0;
 
-    std::string error;
-    velnet::traymon::TrayMonitorWindow window(velnet::traymon::LinkStatus::load(&error));
-    if (!error.empty())
-        std::fprintf(stderr, "traymon: %s\n", error.c_str());
+    auto nics = velnet::traymon::LinkStatus::load();
+    if (!nics)
+        std::fprintf(stderr, "traymon: %s\n", nics.error().c_str());
+    // A scenario that cannot be used shows no NICs.
+    velnet::traymon::TrayMonitorWindow window(nics ? std::move(*nics)
+                                                   : std::vector<velnet::traymon::NicLink>{});
     if (!window.listen())
         return 0; // a monitor already runs
     return app.exec();

@@ -74,12 +74,14 @@ TEST(DynamicLibraryTest, SearchesThePathFirstThenBesideTheProgramNeverTheCurrent
 TEST(DynamicLibraryTest, LoadResolveAndFree)
 {
     DynamicLibrary library;
-    EXPECT_FALSE(library.load("NOSUCHCFG"));
+    const auto absent = library.load("NOSUCHCFG");
+    EXPECT_FALSE(absent.ok());
     EXPECT_FALSE(library.isLoaded());
-    EXPECT_NE(library.errorText(), "");
+    EXPECT_EQ(absent.error(), "no file nosuchcfg.so in the library folders");
     EXPECT_EQ(library.symbol("CardName"), nullptr);
 
-    ASSERT_TRUE(library.load("VX410CFG")) << library.errorText();
+    const auto loaded = library.load("VX410CFG");
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
     EXPECT_NE(library.symbol("CardName"), nullptr);
     EXPECT_EQ(library.symbol("NoSuchExport"), nullptr);
     EXPECT_EQ(fs::path(library.path()).filename(), "vx410cfg.so");
@@ -100,7 +102,7 @@ TEST(DynamicLibraryTest, LoadStringIsBoundedByTheBuffer)
                                   "nics": [ { "type": "VX410" } ] })");
     ::setenv("NICPORT_SCENARIO", scenario.c_str(), 1);
     DynamicLibrary library;
-    ASSERT_TRUE(library.load("VX410CFG"));
+    ASSERT_TRUE(library.load("VX410CFG").ok());
     EXPECT_EQ(library.loadString(42, VELNET_STRING_SIZE), "Link is down.");
     EXPECT_EQ(library.loadString(42, 5), "Link");
     EXPECT_EQ(library.loadString(43, VELNET_STRING_SIZE), std::nullopt);

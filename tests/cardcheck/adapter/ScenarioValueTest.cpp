@@ -60,6 +60,20 @@ TEST_F(ScenarioValueTest, NumbersNameStringIdsInEveryTextTheLibraryWrites)
     EXPECT_EQ(adapter().RIDtoCstring(adapter().RunTest(0)), "Full");
 }
 
+// The string table holds ids 1000-3999: a scenario with more texts loads,
+// the texts past the table's end are left empty.
+TEST_F(ScenarioValueTest, TextsPastTheStringTableAreEmptyNotFatal)
+{
+    std::string items;
+    for (int i = 0; i < 3001; ++i)
+        items += std::string(i ? "," : "") + R"({"name": "Item )" + std::to_string(i) + R"("})";
+    ASSERT_NO_FATAL_FAILURE(
+        selectFirst(R"({"nics": [ {"type": "VX410", "config": [)" + items + "]} ]}"));
+    std::int32_t advanced = -1;
+    EXPECT_EQ(adapter().ConfigName(0, advanced), "Item 0");
+    EXPECT_EQ(adapter().ConfigName(3000, advanced), std::nullopt);
+}
+
 TEST_F(ScenarioValueTest, ValueOfTheWrongKindIsReportedWithWhereItIs)
 {
     const struct
@@ -104,7 +118,8 @@ TEST_F(ScenarioValueTest, CardTypeLibraryOfARefusedScenarioListsNoNic)
 {
     useScenarioText(R"({"nics": [ {"type": "VX410", "config": [ {"options": [false]} ]} ]})");
     velnet::platform::DynamicLibrary library;
-    ASSERT_TRUE(library.load("VX410CFG")) << library.errorText();
+    const auto loaded = library.load("VX410CFG");
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
     const auto cardName = library.resolve<std::int32_t (*)(std::int32_t, char*)>("CardName");
     ASSERT_NE(cardName, nullptr);
     char name[VELNET_TEXT_SIZE] = "untouched";

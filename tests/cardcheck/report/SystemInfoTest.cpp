@@ -133,13 +133,15 @@ TEST(ReadRegistryText, WalksThePathAndTreatsEveryFailureAsEmpty)
                                            "Version"),
               "");
     // A value read as text ends at its first NUL.
-    registry.create(Root::LocalMachine, "A\\B", velnet::registry::Access::Full)
-        .setValue("v", velnet::registry::ValueType::Binary,
-                  std::vector<std::uint8_t>{'a', 'b', 0, 'c'});
+    ASSERT_EQ(registry.create(Root::LocalMachine, "A\\B", velnet::registry::Access::Full)
+                  .setValue("v", velnet::registry::ValueType::Binary,
+                            std::vector<std::uint8_t>{'a', 'b', 0, 'c'}),
+              velnet::registry::Status::Success);
     EXPECT_EQ(SystemInfo::readRegistryText(registry, Root::LocalMachine, "A\\B", "v"), "ab");
     // More than the 1024-byte buffer is missing.
-    registry.open(Root::LocalMachine, "A\\B", velnet::registry::Access::Full)
-        .setString("long", std::string(1024, 'x'));
+    ASSERT_EQ(registry.open(Root::LocalMachine, "A\\B", velnet::registry::Access::Full)
+                  .setString("long", std::string(1024, 'x')),
+              velnet::registry::Status::Success);
     EXPECT_EQ(SystemInfo::readRegistryText(registry, Root::LocalMachine, "A\\B", "long"), "");
 }
 
@@ -321,12 +323,15 @@ TEST(SystemSection, ResourceMapValueTooLargeEndsThatKeysValues)
     FileRegistry registry(dir.file("r.reg"));
     auto key = registry.create(Root::LocalMachine, "HARDWARE\\RESOURCEMAP\\Big\\One",
                                velnet::registry::Access::Full);
-    key.setValue("A.Translated", velnet::registry::ValueType::ResourceList,
-                 std::vector<std::uint8_t>{7});
-    key.setValue("B.Translated", velnet::registry::ValueType::ResourceList,
-                 std::vector<std::uint8_t>(2049, 1));
-    key.setValue("C.Translated", velnet::registry::ValueType::ResourceList,
-                 std::vector<std::uint8_t>{9});
+    using velnet::registry::Status;
+    using velnet::registry::ValueType;
+    ASSERT_EQ(key.setValue("A.Translated", ValueType::ResourceList, std::vector<std::uint8_t>{7}),
+              Status::Success);
+    ASSERT_EQ(
+        key.setValue("B.Translated", ValueType::ResourceList, std::vector<std::uint8_t>(2049, 1)),
+        Status::Success);
+    ASSERT_EQ(key.setValue("C.Translated", ValueType::ResourceList, std::vector<std::uint8_t>{9}),
+              Status::Success);
     FakeOsVersion os(OsKind::Linux);
     std::string out;
     SystemInfo(registry, os).writeResourceMapDump(out);
@@ -391,7 +396,8 @@ TEST(ThunkLibrary, AnswersFromTheDeviceNodeValuesOfTheStore)
 {
     StoreFixture store("win95.reg");
     velnet::platform::DynamicLibrary library;
-    ASSERT_TRUE(library.load("VXTHNK32.DLL")) << library.errorText();
+    const auto loaded = library.load("VXTHNK32.DLL");
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
     using Thunk = std::uint32_t (*)(std::uint32_t, std::uint32_t);
     const auto thunk = library.resolve<Thunk>("MyThunk");
     ASSERT_NE(thunk, nullptr);

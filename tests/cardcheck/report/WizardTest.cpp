@@ -643,10 +643,9 @@ void WizardTest::viewReportWithoutAViewerNamesTheReport()
 
 void WizardTest::everyHelpIdHasATopic()
 {
-    std::string error;
-    const auto file = velnet::platform::HelpFile::load(
-        std::string(VELNET_BINARY_DIR) + "/bin/cardcheck.hlp", &error);
-    QVERIFY2(file, error.c_str());
+    const auto file =
+        velnet::platform::HelpFile::load(std::string(VELNET_BINARY_DIR) + "/bin/cardcheck.hlp");
+    QVERIFY2(file, file.error().c_str());
     CCustomerInfoDlg page2(*context_, nullptr);
     CComputerInfoDlg page3(*context_, nullptr);
     CProblemInfoDlg page4(*context_, nullptr);

@@ -292,10 +292,8 @@ private slots:
 
     void everyHelpIdThePagesAndTheDialogUseHasATopic()
     {
-        std::string error;
-        const auto file =
-            velnet::platform::HelpFile::load(VELNET_BINARY_DIR "/bin/cardcheck.hlp", &error);
-        QVERIFY2(file, error.c_str());
+        const auto file = velnet::platform::HelpFile::load(VELNET_BINARY_DIR "/bin/cardcheck.hlp");
+        QVERIFY2(file, file.error().c_str());
         std::vector<std::uint32_t> ids{CEchoTestDlg::kHelpTopic};
         for (const auto& table :
              {velnet::cardcheck::CAdapterPropertyPage::helpTable(),

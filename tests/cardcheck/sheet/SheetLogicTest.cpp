@@ -93,11 +93,13 @@ TEST(TraySettingTest, OnExactlyWhenTheValueReadsTraymonOn)
                                                    {"traymon.exe -on ", false},
                                                    {"Traymon.exe -on", false},
                                                    {"traymon.exe -off", false}}) {
-        run.setString(TraySetting::kValueName, text, false);
+        ASSERT_EQ(run.setString(TraySetting::kValueName, text, false),
+                  velnet::registry::Status::Success);
         EXPECT_EQ(setting.enabled(), on) << text;
     }
     // A value stored with its NUL reads the same.
-    run.setString(TraySetting::kValueName, "traymon.exe -on", true);
+    ASSERT_EQ(run.setString(TraySetting::kValueName, "traymon.exe -on", true),
+              velnet::registry::Status::Success);
     EXPECT_TRUE(setting.enabled());
 }
 

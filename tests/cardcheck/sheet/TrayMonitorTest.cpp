@@ -23,11 +23,13 @@ private slots:
 
     void linkStatesOfTheScenario()
     {
-        const auto nics = LinkStatus::parse(R"({"nics": [
+        const auto parsed = LinkStatus::parse(R"({"nics": [
             {"type": "VX410", "name": "Server NIC"},
             {"type": "VX410", "link": false},
             {"type": "VX210", "name": "Desktop NIC", "link": "down"},
             {"type": "VX210", "link": "100 Mbps, Full Duplex"}]})");
+        QVERIFY2(parsed, parsed.error().c_str());
+        const auto& nics = *parsed;
         QCOMPARE(nics.size(), std::size_t{4});
         QCOMPARE(nics[0].name, std::string("Server NIC"));
         QVERIFY(nics[0].linkUp);
@@ -42,9 +44,9 @@ private slots:
 
     void brokenScenarioGivesNoNicsAndTheReason()
     {
-        std::string error;
-        QVERIFY(LinkStatus::parse("{\"nics\": [", &error).empty());
-        QVERIFY(!error.empty());
+        const auto nics = LinkStatus::parse("{\"nics\": [");
+        QVERIFY(!nics);
+        QVERIFY(!nics.error().empty());
     }
 
     void startedMonitorClosesWhenAsked()

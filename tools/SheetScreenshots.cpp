@@ -2,7 +2,7 @@
 // Grabs the property sheet's General page, as the program shows it on the
 // simulated NICs, into a PNG file, and optionally the opening warning:
 //   cardcheck_screenshots GENERAL.png [WARNING.png]
-// Run through scripts/screenshots-cardcheck.sh (offscreen, demo registry).
+// Run through `tools/screenshots.sh cardcheck` (offscreen, demo registry).
 
 #include "cardcheck/adapter/AdapterLibrary.h"
 #include "cardcheck/sheet/CMainDlg.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Renders nicsetup's dialogs offscreen into PNG files for the README:
 //   nicsetup_screenshots OUTPUT_FOLDER
-// with VELNET_REGISTRY naming a copy of the demo hive (scripts/screenshots.sh
-// sets everything up). The dialogs are the program's own, filled by the
+// with VELNET_REGISTRY naming a copy of the demo hive (`tools/screenshots.sh
+// nicsetup` sets everything up). The dialogs are the program's own, filled by the
 // program's own start-up load; each is drawn inside a plain window frame.
 #include "common/registry/FileRegistry.h"
 #include "nicsetup/AboutDlg.h"

@@ -2,9 +2,9 @@
 // Takes the README's pictures of the Diagnostics page after a run and of the
 // echo test dialog while it sends, from the program's own sheet and dialog on
 // the simulated NICs, rendered offscreen. A second process answers the
-// echoes. Run by scripts/pages-screenshots.sh:
+// echoes. Run by `tools/screenshots.sh pages`:
 //
-//   pages_screenshots OUTPUT_FOLDER ECHO_RESPONDER
+//   cardcheck_pages_screenshots OUTPUT_FOLDER ECHO_RESPONDER
 #include "cardcheck/adapter/AdapterLibrary.h"
 #include "cardcheck/sheet/CDiagnosticsPage.h"
 #include "cardcheck/sheet/CEchoTestDlg.h"

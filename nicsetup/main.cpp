@@ -17,6 +17,9 @@ int main(int argc, char* argv[])
     // The name, not a display name: the platform would add a display name
     // to every caption, which must stay as designed.
     QApplication::setApplicationName(velnet::nicsetup::PROGRAM_NAME);
+    // The menu entry's desktop id (the Wayland app id), so that a desktop
+    // shows the windows under the entry that started them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("velnet-nicsetup"));
 
     velnet::ui::QtMessagePresenter presenter;
     velnet::ui::setMessagePresenter(&presenter);

@@ -10,6 +10,10 @@
 #                the caller set before the include
 #   DESTINATION  the folder under the prefix
 #   GZIP         compress the result as NAME.gz
+#
+# A line ".so FILE" of a manual page, with FILE beside the template, is
+# replaced by that file's text: a page made of sections that others write
+# installs as one file, which every man reader shows.
 function(velnet_install_configured template destination name)
   cmake_parse_arguments(ARG "GZIP" "" "" ${ARGN})
   set(VELNET_FULL_BINDIR "${CMAKE_INSTALL_PREFIX}/${VELNET_BINDIR}")
@@ -17,7 +21,34 @@ function(velnet_install_configured template destination name)
   set(VELNET_FULL_DATADIR "${CMAKE_INSTALL_PREFIX}/${VELNET_DATADIR}")
   set(VELNET_FULL_DOCDIR "${CMAKE_INSTALL_PREFIX}/${VELNET_DOCDIR}")
   file(READ "${template}" text)
+  get_filename_component(folder "${template}" DIRECTORY)
+  while(text MATCHES "(^|\n)\\.so ([^\n]+)\n")
+    set(included "${CMAKE_MATCH_2}")
+    if(NOT EXISTS "${folder}/${included}")
+      message(FATAL_ERROR "${template}: .so ${included}: no such file beside it")
+    endif()
+    file(READ "${folder}/${included}" section)
+    string(REPLACE ".so ${included}\n" "${section}" text "${text}")
+  endwhile()
   string(CONFIGURE "${text}" text @ONLY)
+  velnet_write_installed("${text}" "${destination}" "${name}" ${ARGN})
+  set(CMAKE_INSTALL_MANIFEST_FILES ${CMAKE_INSTALL_MANIFEST_FILES} PARENT_SCOPE)
+endfunction()
+
+# velnet_install_unit(UNIT DESTINATION): a systemd unit whose programs
+# (ExecStart=/usr/sbin/...) are those of this installation's prefix.
+function(velnet_install_unit unit destination)
+  set(sbindir "${CMAKE_INSTALL_PREFIX}/${VELNET_SBINDIR}")
+  file(READ "${unit}" text)
+  string(REGEX REPLACE "(\n(Exec[A-Za-z]+)=[-@:+!]*)/usr/sbin/" "\\1${sbindir}/"
+         text "${text}")
+  get_filename_component(name "${unit}" NAME)
+  velnet_write_installed("${text}" "${destination}" "${name}")
+  set(CMAKE_INSTALL_MANIFEST_FILES ${CMAKE_INSTALL_MANIFEST_FILES} PARENT_SCOPE)
+endfunction()
+
+function(velnet_write_installed text destination name)
+  cmake_parse_arguments(ARG "GZIP" "" "" ${ARGN})
 
   set(dir "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${destination}")
   file(MAKE_DIRECTORY "${dir}")

@@ -26,6 +26,9 @@ int add(const std::vector<std::string>& args, FileRegistry& reg, std::ostream& o
     const std::string name = o.has("v") ? *o.value("v") : std::string();
     const auto bytes = parseData(type, o.value("d").value_or(""), o.value("s").value_or("\\0"), o);
 
+    // A new key and its value are one write: a reader, or a writer killed in
+    // between, never sees the key without its value.
+    WriteGroup group(reg);
     Status s;
     Key key = reg.create(k.root, k.path, Access::Full, &s);
     check(s, reg);
@@ -38,6 +41,7 @@ int add(const std::vector<std::string>& args, FileRegistry& reg, std::ostream& o
         }
         check(key.setValue(name, type, bytes), reg);
     }
+    check(group.commit(), reg);
     out << kSuccess << "\n";
     return 0;
 }

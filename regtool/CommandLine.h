@@ -49,7 +49,7 @@ public:
     const std::vector<std::string>& positional() const { return positional_; }
     [[noreturn]] void syntax() const
     {
-        throw Error{"ERROR: Invalid syntax. Type \"REG " + std::string(command_) +
+        throw Error{"ERROR: Invalid syntax. Type \"regtool " + registry::toLowerAscii(command_) +
                     " /?\" for usage."};
     }
 

@@ -26,6 +26,9 @@ void check(Status s, const FileRegistry& reg)
     case Status::NotFound:
         throw Error{kNotFound};
     case Status::AccessDenied:
+        // The store's own reason names the file and what the system said.
+        if (const std::string why = reg.errorText(); !why.empty())
+            throw Error{"ERROR: " + why};
         throw Error{"ERROR: Access is denied."};
     case Status::Corrupt:
     case Status::IoError:

@@ -10,7 +10,8 @@ velnet_packages=(
   desktop-file-utils mandoc
   dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
   clang libclang-rt-14-dev
-  iproute2 tcpdump
+  iproute2 tcpdump lintian
+  libmnl-dev user-mode-linux kmod iputils-ping libsystemd-dev systemd
 )
 
 velnet_install_missing() {

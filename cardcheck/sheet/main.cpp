@@ -11,6 +11,7 @@
 #include "common/ui/QtMessagePresenter.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -18,6 +19,13 @@ int main(int argc, char* argv[])
     if (!display.available())
         return 1;
     QApplication app(argc, argv);
+    // The menu entry's icon on every window, and its desktop id, so that a
+    // desktop shows the windows under the menu entry that started them.
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/cardcheck/images/program-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("velnet-cardcheck"));
 
     velnet::ui::QtMessagePresenter presenter;
     velnet::ui::setMessagePresenter(&presenter);

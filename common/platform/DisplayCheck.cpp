@@ -56,6 +56,12 @@ std::optional<std::string>& unreachableMessage()
 }
 QtMessageHandler previousHandler = nullptr;
 
+std::optional<std::string> processEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
 void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     // Qt's own words when no platform plugin could start its display.
@@ -74,10 +80,7 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 DisplayCheck::DisplayCheck(int argc, char** argv, std::string program)
     : arguments_(argv, argv + argc), program_(std::move(program))
 {
-    const char* display = std::getenv("DISPLAY");
-    unreachableMessage() =
-        message(program_, std::string("the display ") + (display ? display : "") +
-                              " did not answer, or the platform chosen is not there");
+    unreachableMessage() = message(program_, unreachable(arguments_, processEnvironment));
     previousHandler = qInstallMessageHandler(onQtMessage);
 }
 
@@ -90,10 +93,7 @@ DisplayCheck::~DisplayCheck()
 
 bool DisplayCheck::available() const
 {
-    const auto why = problem(arguments_, [](const char* name) -> std::optional<std::string> {
-        const char* value = std::getenv(name);
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    });
+    const auto why = problem(arguments_, processEnvironment);
     if (!why)
         return true;
     std::fputs(message(program_, *why).c_str(), stderr);
@@ -118,6 +118,32 @@ std::optional<std::string> DisplayCheck::problem(const std::vector<std::string>&
     if (missing.size() == 1)
         return missing.front() + " is not set";
     return "neither " + missing[0] + " nor " + missing[1] + " is set";
+}
+
+std::string DisplayCheck::unreachable(const std::vector<std::string>& arguments,
+                                      const Environment& environment)
+{
+    std::istringstream platforms(platformChoice(arguments, environment));
+    std::vector<std::string> tried;
+    for (std::string platform; std::getline(platforms, platform, ';');) {
+        const std::string name = platform.substr(0, platform.find(':'));
+        std::string display;
+        if (name == "xcb" && isSet(environment, "DISPLAY"))
+            display = "the X display " + *environment("DISPLAY");
+        else if (name.rfind("wayland", 0) == 0 && isSet(environment, "WAYLAND_DISPLAY"))
+            display = "the Wayland display " + *environment("WAYLAND_DISPLAY") +
+                      " (Qt's Wayland platform is the package qt6-wayland)";
+        if (!display.empty() && std::find(tried.begin(), tried.end(), display) == tried.end())
+            tried.push_back(display);
+    }
+    if (tried.empty())
+        return "the platform chosen is not there";
+    if (tried.size() == 1)
+        return tried.front() + " did not answer";
+    std::string text = "neither " + tried.front();
+    for (std::size_t i = 1; i < tried.size(); ++i)
+        text += " nor " + tried[i];
+    return text + " answered";
 }
 
 std::string DisplayCheck::message(const std::string& program, const std::string& problem)

@@ -37,6 +37,11 @@ public:
     // nothing when one of them has (or needs none, as offscreen).
     static std::optional<std::string> problem(const std::vector<std::string>& arguments,
                                               const Environment& environment);
+    // What the program tried when Qt could not open a display after all:
+    // the displays its platforms name ("the X display :0", "the Wayland
+    // display wayland-0"), for Wayland with the package Qt needs for it.
+    static std::string unreachable(const std::vector<std::string>& arguments,
+                                   const Environment& environment);
     // The whole message for the program, ending with how to give a display.
     static std::string message(const std::string& program, const std::string& problem);
 

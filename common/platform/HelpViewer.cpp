@@ -2,6 +2,8 @@
 #include "common/platform/HelpViewer.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace velnet::platform {
 
@@ -17,7 +19,15 @@ std::string helpFilePathFor(std::string_view programPath)
 
 std::string helpFilePath()
 {
-    return helpFilePathFor(QCoreApplication::applicationFilePath().toStdString());
+    const std::string beside =
+        helpFilePathFor(QCoreApplication::applicationFilePath().toStdString());
+    if (QFileInfo::exists(QString::fromStdString(beside)))
+        return beside;
+    // Installed, help files are data: ../share/velnet/<program>.hlp.
+    const QFileInfo file(QString::fromStdString(beside));
+    const QString shared = QDir::cleanPath(file.absolutePath() +
+                                           QStringLiteral("/../share/velnet/") + file.fileName());
+    return QFileInfo::exists(shared) ? shared.toStdString() : beside;
 }
 
 } // namespace velnet::platform

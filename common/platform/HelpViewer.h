@@ -27,7 +27,8 @@ public:
     virtual void showContextMenu(const std::string& file, std::uint32_t id, QPoint globalPos) = 0;
 };
 
-// The running program's help file: its path with the extension .hlp.
+// The running program's help file: its path with the extension .hlp, or
+// where that is missing, the file of that name in ../share/velnet.
 std::string helpFilePath();
 // The help file of the program at `programPath` ("/a/b/x" or "/a/b/x.exe" -> "/a/b/x.hlp").
 std::string helpFilePathFor(std::string_view programPath);

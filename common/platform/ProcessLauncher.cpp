@@ -82,9 +82,13 @@ std::string SystemProcessLauncher::findProgram(const std::string& program)
     if (program.find('/') != std::string::npos)
         return QFileInfo(QString::fromStdString(program)).isExecutable() ? program : std::string();
     const QString name = QString::fromStdString(linuxProgramName(program));
+    // Beside the program (the build folder), then in the installation's
+    // folder of helpers, which only this program starts and so are not on PATH.
     QStringList beside;
-    if (QCoreApplication::instance())
-        beside << QCoreApplication::applicationDirPath();
+    if (QCoreApplication::instance()) {
+        const QString dir = QCoreApplication::applicationDirPath();
+        beside << dir << QDir::cleanPath(dir + QStringLiteral("/../lib/velnet"));
+    }
     QString found = QStandardPaths::findExecutable(name, beside);
     if (found.isEmpty())
         found = QStandardPaths::findExecutable(name);

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace velnet::registry {
@@ -39,13 +38,11 @@ std::string FileRegistry::defaultPath()
     return kMachineStore;
 }
 
-FileRegistry::Stamp FileRegistry::currentStamp() const
+FileRegistry::Stamp FileRegistry::stampOf(const StorePlace& place)
 {
-    struct stat st
-    {
-    };
-    if (::stat(path_.c_str(), &st) != 0)
+    if (!place.exists)
         return {};
+    const struct stat& st = place.status;
     Stamp s;
     s.exists = true;
     s.device = st.st_dev;
@@ -55,11 +52,32 @@ FileRegistry::Stamp FileRegistry::currentStamp() const
     return s;
 }
 
-// Re-reads the file when it is not the one last read, then replays the
-// changes of the open group, which the file does not hold yet.
+// A stamp no file has: the next refresh reads whatever is there.
+void FileRegistry::forget()
+{
+    loaded_ = {};
+    loaded_.inode = ~std::uint64_t{0};
+}
+
 void FileRegistry::refresh()
 {
-    const Stamp now = currentStamp();
+    Result<StorePlace> place = file_.locate();
+    if (!place.ok()) {
+        // Anything but "no such file" is no empty store: say why.
+        forget();
+        tree_ = RegTree();
+        corrupt_ = true;
+        error_ = place.error();
+        return;
+    }
+    refreshFrom(*place);
+}
+
+// Re-reads the file when it is not the one last read, then replays the
+// changes of the open group, which the file does not hold yet.
+void FileRegistry::refreshFrom(const StorePlace& place)
+{
+    const Stamp now = stampOf(place);
     if (now == loaded_ && !(corrupt_ && now.exists))
         return;
     loaded_ = now;
@@ -68,25 +86,34 @@ void FileRegistry::refresh()
     error_.clear();
     if (now.exists) {
         std::string bytes;
-        if (FileResult read = StoreFile::read(path_, bytes); !read.ok()) {
+        if (FileResult read = file_.read(place, bytes); !read.ok()) {
             corrupt_ = true;
             error_ = std::move(read.error);
             return;
         }
-        RegParseResult parsed = parseRegFile(bytes);
-        if (!parsed.ok) {
+        if (RegParseResult loaded = loadRegBytes(tree_, std::move(bytes)); !loaded.ok) {
+            tree_ = RegTree();
             corrupt_ = true;
-            error_ = describe(path_, parsed.errorLine, parsed.error);
+            error_ = describe(path_, loaded.errorLine, loaded.error);
             return;
         }
-        loadRegTree(tree_, std::move(parsed));
     }
     applyActions(tree_, pending_);
 }
 
 bool FileRegistry::writable()
 {
-    FileResult check = file_.checkWritable();
+    Result<StorePlace> place = file_.locate();
+    if (!place.ok()) {
+        writeError_ = place.error();
+        return false;
+    }
+    return writable(*place);
+}
+
+bool FileRegistry::writable(const StorePlace& place)
+{
+    FileResult check = file_.checkWritable(place);
     writeError_ = std::move(check.error);
     return check.ok();
 }
@@ -260,26 +287,23 @@ void FileRegistry::abandonGroup()
 
 void FileRegistry::reload()
 {
-    loaded_ = {};
-    loaded_.inode = ~std::uint64_t{0};
+    forget();
     refresh();
 }
 
 // The tree's record of where each line stands must describe the file just
 // written for the next rewrite: parse the bytes in hand rather than reading
 // them back. The lock is still held, so the file on disk is these bytes.
-void FileRegistry::adoptWritten(const std::string& bytes)
+void FileRegistry::adoptWritten(std::string bytes, StorePlace& place)
 {
-    RegParseResult parsed = parseRegFile(bytes);
-    if (!parsed.ok) {
+    tree_ = RegTree();
+    if (!loadRegBytes(tree_, std::move(bytes)).ok || !file_.restat(place).ok()) {
         reload();
         return;
     }
-    loaded_ = currentStamp();
-    tree_ = RegTree();
+    loaded_ = stampOf(place);
     corrupt_ = false;
     error_.clear();
-    loadRegTree(tree_, std::move(parsed));
     applyActions(tree_, pending_);
 }
 
@@ -289,32 +313,41 @@ Status FileRegistry::writeLocked(const std::vector<RegAction>& actions, bool inT
     if (corrupt_)
         return Status::Corrupt;
     Status result = Status::AccessDenied;
-    if (writable()) {
-        const std::string target = file_.target();
-        struct stat store
-        {
-        };
-        const bool exists = ::stat(target.c_str(), &store) == 0;
-        StoreLock lock(file_.lockPath(), exists ? &store : nullptr, lockWait_);
-        if (!lock.held()) {
-            result = lockFailure(lock);
-        } else {
-            file_.removeStaleTemporaries();
-            if (!(currentStamp() == loaded_)) {
-                // Another process wrote the store: start again from its file.
-                reload();
-                if (corrupt_)
-                    return Status::Corrupt;
-                inTree = false;
-            }
-            if (!inTree)
-                applyActions(tree_, actions);
-            result = writeFile();
-        }
-    }
+    Result<StorePlace> place = file_.locate();
+    if (!place.ok())
+        writeError_ = place.error();
+    else if (writable(*place))
+        result = writeInPlace(actions, inTree, *place);
     if (result != Status::Success && inTree)
         reload(); // what the tree holds never reached the file
     return result;
+}
+
+// Everything from here on works in the folder found, by name: a folder
+// swapped for a link meanwhile is not followed.
+Status FileRegistry::writeInPlace(const std::vector<RegAction>& actions, bool inTree,
+                                  StorePlace& place)
+{
+    StoreLock lock(place.folder->get(), place.name + ".lock", place.file + ".lock",
+                   place.exists ? &place.status : nullptr, lockWait_);
+    if (!lock.held())
+        return lockFailure(lock);
+    file_.removeStaleTemporaries(place);
+    if (Outcome seen = file_.restat(place); !seen.ok()) {
+        writeError_ = seen.error();
+        return Status::AccessDenied;
+    }
+    if (!(stampOf(place) == loaded_)) {
+        // Another process wrote the store: start again from its file.
+        forget();
+        refreshFrom(place);
+        if (corrupt_)
+            return Status::Corrupt;
+        inTree = false;
+    }
+    if (!inTree)
+        applyActions(tree_, actions);
+    return writeFile(place);
 }
 
 Status FileRegistry::lockFailure(const StoreLock& lock)
@@ -326,24 +359,24 @@ Status FileRegistry::lockFailure(const StoreLock& lock)
         return Status::Busy;
     }
     const int error = lock.error();
-    writeError_ = file_.lockPath() + ": cannot be locked: " + std::strerror(error);
+    writeError_ = lock.problem();
     // A lock file that cannot be made where the store lives (a read-only or
     // special file system) denies writing as the store itself would.
     const bool resources = error == ENOSPC || error == EDQUOT || error == EIO || error == ENOMEM;
     return resources ? Status::IoError : Status::AccessDenied;
 }
 
-Status FileRegistry::writeFile()
+Status FileRegistry::writeFile(StorePlace& place)
 {
-    const RegRewrite rewrite = rewriteRegFile(tree_);
+    RegRewrite rewrite = rewriteRegFile(tree_);
     if (!rewrite.changed && loaded_.exists)
         return Status::Success; // a file nobody changed stays as it is, byte for byte
-    if (FileResult written = file_.replace(rewrite.bytes); !written.ok()) {
+    if (FileResult written = file_.replace(place, rewrite.bytes); !written.ok()) {
         writeError_ = std::move(written.error);
         reload(); // what is in memory never reached the file
         return written.status;
     }
-    adoptWritten(rewrite.bytes);
+    adoptWritten(std::move(rewrite.bytes), place);
     ++rewrites_;
     return Status::Success;
 }
@@ -356,7 +389,7 @@ Status FileRegistry::importFile(const std::string& file, std::string* error)
             *error = std::move(read.error);
         return Status::NotFound;
     }
-    RegParseResult parsed = parseRegFile(bytes);
+    RegParseResult parsed = parseRegBytes(std::move(bytes));
     if (!parsed.ok) {
         if (error)
             *error = describe(file, parsed.errorLine, parsed.error);

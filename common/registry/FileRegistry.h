@@ -71,15 +71,19 @@ private:
         bool operator==(const Stamp&) const = default;
     };
 
-    Stamp currentStamp() const;
+    static Stamp stampOf(const StorePlace& place);
+    void forget();
     void refresh();
+    void refreshFrom(const StorePlace& place);
     void reload();
-    void adoptWritten(const std::string& bytes);
+    void adoptWritten(std::string bytes, StorePlace& place);
     bool writable();
+    bool writable(const StorePlace& place);
     Status change(RegAction action);
     Status writeLocked(const std::vector<RegAction>& actions, bool inTree);
+    Status writeInPlace(const std::vector<RegAction>& actions, bool inTree, StorePlace& place);
     Status lockFailure(const StoreLock& lock);
-    Status writeFile();
+    Status writeFile(StorePlace& place);
 
     std::string path_;
     StoreFile file_;

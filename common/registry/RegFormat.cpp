@@ -4,6 +4,7 @@
 #include "common/registry/RegText.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace velnet::registry {
 
@@ -59,16 +60,19 @@ bool isTextType(ValueType type)
 class Parser
 {
 public:
-    Parser(std::string_view text, RegSource& source) : text_(text), source_(source) {}
+    // Each action goes to `emit` as soon as its line is read.
+    Parser(std::string_view text, RegSource& source, std::function<void(RegAction&&)> emit)
+        : text_(text), source_(source), emit_(std::move(emit))
+    {
+    }
 
     RegParseResult run()
     {
         RegParseResult result;
         try {
-            parse(result.actions);
+            parse();
             result.ok = true;
         } catch (const Failure& f) {
-            result.actions.clear();
             result.errorLine = f.line;
             result.error = f.message;
         }
@@ -96,10 +100,18 @@ private:
         return true;
     }
 
-    // The lines read since `begin` become the next piece of the source.
+    // The lines read since `begin` become the next piece of the source. A run
+    // of lines that hold no key or value is one piece: nothing rewrites them
+    // one by one, and a file of blank lines must not cost a record per line.
     ChunkId addChunk(std::size_t begin, RegSource::Kind kind)
     {
-        source_.chunks.push_back({begin, pos_, kind});
+        auto& chunks = source_.chunks;
+        if (kind == RegSource::Kind::Other && !chunks.empty() &&
+            chunks.back().kind == RegSource::Kind::Other && chunks.back().end == begin) {
+            chunks.back().end = pos_;
+            return static_cast<ChunkId>(chunks.size() - 1);
+        }
+        chunks.push_back({begin, pos_, kind});
         return static_cast<ChunkId>(source_.chunks.size() - 1);
     }
 
@@ -124,7 +136,7 @@ private:
              "\"");
     }
 
-    void parse(std::vector<RegAction>& actions)
+    void parse()
     {
         parseHeader();
         std::string_view line;
@@ -141,7 +153,7 @@ private:
                 deleted = !inKey;
                 section.chunk = addChunk(begin, inKey ? RegSource::Kind::Section
                                                       : RegSource::Kind::DeleteSection);
-                actions.push_back(std::move(section));
+                emit_(std::move(section));
             } else {
                 if (t.front() != '"' && t.front() != '@')
                     fail("expected a [key] line or a \"name\"=value line");
@@ -150,7 +162,7 @@ private:
                                  : "a value outside of any [key] section");
                 RegAction value = parseValue(t);
                 value.chunk = addChunk(begin, RegSource::Kind::Value);
-                actions.push_back(std::move(value));
+                emit_(std::move(value));
             }
             begin = pos_;
         }
@@ -326,6 +338,7 @@ private:
 
     std::string_view text_;
     RegSource& source_;
+    std::function<void(RegAction&&)> emit_;
     std::size_t pos_ = 0;
     int lineNo_ = 0;
 };
@@ -342,11 +355,19 @@ RegParseResult failure(int line, std::string message)
 
 RegParseResult parseRegFile(std::string_view bytes)
 {
-    RegSource source;
+    return parseRegBytes(std::string(bytes));
+}
+
+namespace {
+
+// The file's text (UTF-8 when it is UTF-16) and how it is encoded, or why
+// it cannot be decoded.
+RegParseResult decode(std::string bytes, RegSource& source)
+{
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         source.encoding = RegSource::Encoding::Utf16;
-        const std::string_view body = bytes.substr(2);
+        const std::string_view body = std::string_view(bytes).substr(2);
         const bool odd = body.size() % 2 != 0;
         if (!utf16ToUtf8(body.substr(0, body.size() - (odd ? 1 : 0)), source.text))
             return failure(countLines(source.text), "invalid UTF-16 text");
@@ -355,42 +376,97 @@ RegParseResult parseRegFile(std::string_view bytes)
                            "truncated UTF-16 text: the file ends in the middle of a character");
     } else if (bytes.starts_with("\xEF\xBB\xBF")) {
         source.encoding = RegSource::Encoding::Utf8Bom;
-        source.text = std::string(bytes.substr(3));
+        bytes.erase(0, 3);
+        source.text = std::move(bytes);
     } else {
-        source.text = std::string(bytes);
+        source.text = std::move(bytes);
     }
-    RegParseResult result = Parser(source.text, source).run();
-    if (result.ok)
+    RegParseResult decoded;
+    decoded.ok = true;
+    return decoded;
+}
+
+} // namespace
+
+RegParseResult parseRegBytes(std::string bytes)
+{
+    RegSource source;
+    if (RegParseResult decoded = decode(std::move(bytes), source); !decoded.ok)
+        return decoded;
+    std::vector<RegAction> actions;
+    RegParseResult result =
+        Parser(source.text, source, [&](RegAction&& a) { actions.push_back(std::move(a)); }).run();
+    if (result.ok) {
+        result.actions = std::move(actions);
         result.source = std::move(source);
+    }
+    return result;
+}
+
+namespace {
+
+// Builds a tree from a file's actions as they are read, remembering where
+// each key and value stands in the file.
+class TreeLoader
+{
+public:
+    explicit TreeLoader(RegTree& tree) : tree_(tree) {}
+
+    void apply(RegAction&& a)
+    {
+        switch (a.kind) {
+        case RegAction::Kind::CreateKey:
+            current_ = &tree_.findOrCreate(a.root, a.path);
+            current_->addSection(a.chunk);
+            break;
+        case RegAction::Kind::DeleteKey:
+            tree_.remove(a.root, a.path);
+            current_ = nullptr;
+            break;
+        case RegAction::Kind::SetValue:
+            if (current_)
+                current_->loadValue(a.name, std::move(a.value), a.chunk);
+            break;
+        case RegAction::Kind::DeleteValue:
+            if (current_)
+                tree_.removeValue(*current_, a.name);
+            break;
+        }
+    }
+
+    void finish(RegSource source)
+    {
+        // What the file itself deletes is already missing from its text.
+        tree_.forgetDropped();
+        tree_.setSource(std::move(source));
+    }
+
+private:
+    RegTree& tree_;
+    RegNode* current_ = nullptr;
+};
+
+} // namespace
+
+RegParseResult loadRegBytes(RegTree& tree, std::string bytes)
+{
+    RegSource source;
+    if (RegParseResult decoded = decode(std::move(bytes), source); !decoded.ok)
+        return decoded;
+    TreeLoader loader(tree);
+    RegParseResult result =
+        Parser(source.text, source, [&](RegAction&& a) { loader.apply(std::move(a)); }).run();
+    if (result.ok)
+        loader.finish(std::move(source));
     return result;
 }
 
 void loadRegTree(RegTree& tree, RegParseResult parsed)
 {
-    RegNode* current = nullptr;
-    for (auto& a : parsed.actions) {
-        switch (a.kind) {
-        case RegAction::Kind::CreateKey:
-            current = &tree.findOrCreate(a.root, a.path);
-            current->addSection(a.chunk);
-            break;
-        case RegAction::Kind::DeleteKey:
-            tree.remove(a.root, a.path);
-            current = nullptr;
-            break;
-        case RegAction::Kind::SetValue:
-            if (current)
-                current->loadValue(a.name, std::move(a.value), a.chunk);
-            break;
-        case RegAction::Kind::DeleteValue:
-            if (current)
-                tree.removeValue(*current, a.name);
-            break;
-        }
-    }
-    // What the file itself deletes is already missing from its text.
-    tree.forgetDropped();
-    tree.setSource(std::move(parsed.source));
+    TreeLoader loader(tree);
+    for (auto& a : parsed.actions)
+        loader.apply(std::move(a));
+    loader.finish(std::move(parsed.source));
 }
 
 void applyActions(RegTree& tree, const std::vector<RegAction>& actions)

@@ -48,6 +48,14 @@ struct RegParseResult
 // file's own encoding, as regedit writes it.
 // Keys deeper than kMaxKeyDepth or names longer than the limits are errors.
 RegParseResult parseRegFile(std::string_view bytes);
+// The same, taking over the bytes: the text of an 8-bit file is kept without
+// a copy, so that a big store costs its size once.
+RegParseResult parseRegBytes(std::string bytes);
+
+// Makes `tree` (a fresh one) what the file's bytes say, as parseRegBytes and
+// loadRegTree do together, but without holding an action for every line at
+// once. On failure the tree is half made: throw it away.
+RegParseResult loadRegBytes(RegTree& tree, std::string bytes);
 
 // Makes `tree` (a fresh one) what the file says, remembering where each key
 // and value stands in it so that a rewrite keeps everything else.

@@ -5,6 +5,8 @@ namespace velnet::registry {
 
 namespace {
 
+constexpr char32_t kByteEscape = 0xDC00;
+
 void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
@@ -69,7 +71,9 @@ bool utf16ToUtf8(std::string_view bytes, std::string& out)
         return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                      (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
     };
+    const std::size_t start = out.size();
     out.reserve(out.size() + units);
+    bool escaped = false;
     for (std::size_t i = 0; i < units; ++i) {
         char32_t cp = unit(i);
         if (cp >= 0xD800 && cp <= 0xDBFF) {
@@ -80,12 +84,22 @@ bool utf16ToUtf8(std::string_view bytes, std::string& out)
                 return false;
             cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
             ++i;
+        } else if (cp >= kByteEscape + 0x80 && cp <= kByteEscape + 0xFF) {
+            out += static_cast<char>(cp - kByteEscape);
+            escaped = true;
+            continue;
         } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
             return false;
         }
         appendUtf8(out, cp);
     }
-    return true;
+    if (!escaped)
+        return true;
+    // Escaped bytes next to each other may spell valid UTF-8, which would be
+    // written back as one character: such text did not come from us.
+    std::string again;
+    utf8ToUtf16(std::string_view(out).substr(start), again);
+    return again == bytes.substr(0, 2 * units);
 }
 
 bool utf8ToUtf16(std::string_view text, std::string& out)
@@ -97,7 +111,7 @@ bool utf8ToUtf16(std::string_view text, std::string& out)
         std::size_t length = decodeUtf8(text, i, cp);
         if (length == 0) {
             valid = false;
-            cp = static_cast<unsigned char>(text[i]);
+            cp = kByteEscape + static_cast<unsigned char>(text[i]);
             length = 1;
         }
         i += length;

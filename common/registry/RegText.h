@@ -6,12 +6,19 @@
 
 namespace velnet::registry {
 
-// UTF-16LE bytes to UTF-8, appended to `out`; false on an unpaired surrogate.
+// 8-bit text is UTF-8 where it can be, but a value may hold any bytes, and
+// they must come back as they were from a UTF-16 file too. So a byte that is
+// not part of valid UTF-8 travels in UTF-16 as the unpaired low surrogate
+// 0xDC00 + byte (0xDC80..0xDCFF), which no valid text holds.
+
+// UTF-16LE bytes to 8-bit text, appended to `out`; such a surrogate gives its
+// byte back. False on any other unpaired surrogate, or when the result would
+// not be written back as the same UTF-16 (bytes that together spell UTF-8).
 bool utf16ToUtf8(std::string_view bytes, std::string& out);
 
-// UTF-8 text to UTF-16LE bytes, appended to `out`. A byte that is not part of
-// valid UTF-8 becomes the character of the same number (as Latin-1 reads it),
-// so nothing is lost in length; the result says whether all of it was valid.
+// 8-bit text to UTF-16LE bytes, appended to `out`, each byte that is not
+// part of valid UTF-8 as its surrogate; the result says whether all of it was
+// valid UTF-8. utf16ToUtf8 always turns the result back into `text`.
 bool utf8ToUtf16(std::string_view text, std::string& out);
 
 } // namespace velnet::registry

@@ -55,6 +55,8 @@ RegNode::~RegNode()
     while (!pending.empty()) {
         std::unique_ptr<RegNode> node = std::move(pending.back());
         pending.pop_back();
+        if (!node)
+            continue;
         for (auto& c : node->children_)
             pending.push_back(std::move(c));
         node->children_.clear();
@@ -64,7 +66,7 @@ RegNode::~RegNode()
 RegNode* RegNode::child(std::string_view name) const
 {
     auto it = childIndex_.find(toLowerAscii(name));
-    return it == childIndex_.end() ? nullptr : it->second;
+    return it == childIndex_.end() ? nullptr : children_[it->second].get();
 }
 
 RegNode& RegNode::childOrNew(std::string_view name)
@@ -72,9 +74,8 @@ RegNode& RegNode::childOrNew(std::string_view name)
     if (RegNode* existing = child(name))
         return *existing;
     children_.push_back(std::make_unique<RegNode>(std::string(name)));
-    RegNode* node = children_.back().get();
-    childIndex_.emplace(toLowerAscii(name), node);
-    return *node;
+    childIndex_.emplace(toLowerAscii(name), children_.size() - 1);
+    return *children_.back();
 }
 
 std::unique_ptr<RegNode> RegNode::takeChild(std::string_view name)
@@ -82,13 +83,20 @@ std::unique_ptr<RegNode> RegNode::takeChild(std::string_view name)
     auto it = childIndex_.find(toLowerAscii(name));
     if (it == childIndex_.end())
         return nullptr;
-    RegNode* node = it->second;
+    std::unique_ptr<RegNode> taken = std::move(children_[it->second]);
     childIndex_.erase(it);
-    auto pos = std::find_if(children_.begin(), children_.end(),
-                            [node](const auto& c) { return c.get() == node; });
-    std::unique_ptr<RegNode> taken = std::move(*pos);
-    children_.erase(pos);
+    ++childHoles_;
     return taken;
+}
+
+void RegNode::closeChildHoles() const
+{
+    if (childHoles_ == 0)
+        return;
+    std::erase(children_, nullptr);
+    childHoles_ = 0;
+    for (std::size_t i = 0; i < children_.size(); ++i)
+        childIndex_[toLowerAscii(children_[i]->name())] = i;
 }
 
 const RegNode::NamedValue* RegNode::findValue(std::string_view name) const
@@ -136,13 +144,23 @@ bool RegNode::removeValue(std::string_view name, std::vector<ChunkId>& dropped)
     auto it = valueIndex_.find(toLowerAscii(name));
     if (it == valueIndex_.end())
         return false;
-    const std::size_t pos = it->second;
+    NamedValue& gone = values_[it->second];
     valueIndex_.erase(it);
-    dropped.insert(dropped.end(), values_[pos].origins.begin(), values_[pos].origins.end());
-    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(pos));
-    for (std::size_t i = pos; i < values_.size(); ++i)
-        valueIndex_[toLowerAscii(values_[i].name)] = i;
+    dropped.insert(dropped.end(), gone.origins.begin(), gone.origins.end());
+    gone = NamedValue{};
+    gone.removed = true;
+    ++valueHoles_;
     return true;
+}
+
+void RegNode::closeValueHoles() const
+{
+    if (valueHoles_ == 0)
+        return;
+    std::erase_if(values_, [](const NamedValue& v) { return v.removed; });
+    valueHoles_ = 0;
+    for (std::size_t i = 0; i < values_.size(); ++i)
+        valueIndex_[toLowerAscii(values_[i].name)] = i;
 }
 
 RegTree::RegTree()

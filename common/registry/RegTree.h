@@ -69,7 +69,9 @@ struct RegSource
 // A key in memory: its values and subkeys in stored order, with indexes by
 // lower-cased name so that lookups stay cheap on keys with many children.
 // Besides the data it remembers where in the source text it came from, so
-// that a rewrite touches only what changed.
+// that a rewrite touches only what changed. A removed value or subkey leaves
+// a hole that is closed when the lists are next looked at, so that removing
+// many of them one by one costs each its own share, not the whole list.
 class RegNode
 {
 public:
@@ -79,6 +81,7 @@ public:
         Value value;
         std::vector<ChunkId> origins; // the lines that set it, in file order
         bool changed = false;         // differs from what its last origin says
+        bool removed = false;         // a hole, until the list is closed up
     };
 
     explicit RegNode(std::string name = {}) : name_(std::move(name)) {}
@@ -93,14 +96,22 @@ public:
     RegNode& childOrNew(std::string_view name);
     // Unlinks a child and hands it over, or nothing when there is none.
     std::unique_ptr<RegNode> takeChild(std::string_view name);
-    const std::vector<std::unique_ptr<RegNode>>& children() const { return children_; }
+    const std::vector<std::unique_ptr<RegNode>>& children() const
+    {
+        closeChildHoles();
+        return children_;
+    }
 
     const Value* value(std::string_view name) const;
     // Returns whether anything changed: setting the same data is no change.
     bool setValue(std::string_view name, Value value);
     // Removes a value; the lines it came from go to `dropped`.
     bool removeValue(std::string_view name, std::vector<ChunkId>& dropped);
-    const std::vector<NamedValue>& values() const { return values_; }
+    const std::vector<NamedValue>& values() const
+    {
+        closeValueHoles();
+        return values_;
+    }
 
     // What reading a source records.
     void loadValue(std::string_view name, Value value, ChunkId origin);
@@ -109,12 +120,18 @@ public:
 
 private:
     const NamedValue* findValue(std::string_view name) const;
+    void closeValueHoles() const;
+    void closeChildHoles() const;
 
     std::string name_;
-    std::vector<NamedValue> values_;
-    std::unordered_map<std::string, std::size_t> valueIndex_;
-    std::vector<std::unique_ptr<RegNode>> children_;
-    std::unordered_map<std::string, RegNode*> childIndex_;
+    // Closing the holes changes no content, so the lists may be closed up
+    // when a const caller looks at them.
+    mutable std::vector<NamedValue> values_;
+    mutable std::unordered_map<std::string, std::size_t> valueIndex_; // name -> position
+    mutable std::size_t valueHoles_ = 0;
+    mutable std::vector<std::unique_ptr<RegNode>> children_;
+    mutable std::unordered_map<std::string, std::size_t> childIndex_; // name -> position
+    mutable std::size_t childHoles_ = 0;
     std::vector<ChunkId> sections_; // the [key] lines of the source that make this key
 };
 

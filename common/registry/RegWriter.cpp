@@ -103,8 +103,10 @@ void appendValue(std::string& out, const std::string& name, const Value& v, cons
         std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
         out += buf;
     }
-    std::string wide;
-    if (style.version5 && isTextType(v.type) && utf8ToUtf16(asText(v.data), wide)) {
+    if (style.version5 && isTextType(v.type)) {
+        // Read back as UTF-16, whatever bytes the value holds (see RegText.h).
+        std::string wide;
+        (void)utf8ToUtf16(asText(v.data), wide); // not valid UTF-8 is fine: it is escaped
         appendHex(out, lineStart, wide, style);
         return;
     }
@@ -233,8 +235,14 @@ void collectKeyEdits(const RegTree& tree, const RegNode& node, const std::string
 
 std::string assemble(const RegSource& source, const Edits& edits, const Style& style, bool& changed)
 {
+    // One allocation for the whole text: a store may be big.
+    std::size_t size = source.text.size() + edits.tail.size() + 2 * kHeader4.size();
+    for (const auto* edited : {&edits.replaced, &edits.inserted}) {
+        for (const auto& [chunk, text] : *edited)
+            size += text.size() + 2;
+    }
     std::string out;
-    out.reserve(source.text.size() + edits.tail.size());
+    out.reserve(size);
     if (source.chunks.empty()) {
         out += kHeader4;
         out += style.newline;
@@ -279,7 +287,7 @@ std::string encode(const RegSource& source, std::string text)
     switch (source.encoding) {
     case RegSource::Encoding::Utf16: {
         std::string out = "\xFF\xFE";
-        utf8ToUtf16(text, out);
+        (void)utf8ToUtf16(text, out); // bytes that are not UTF-8 are escaped, not lost
         return out;
     }
     case RegSource::Encoding::Utf8Bom:

@@ -2,7 +2,6 @@
 #include "common/registry/StoreFile.h"
 
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
@@ -10,6 +9,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <optional>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,17 +49,14 @@ FileResult writeFailure(const std::string& path, int error)
                    error);
 }
 
-const char* kindOf(mode_t mode)
+std::string tooBig(const std::string& path, const char* what)
 {
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "a device";
-    if (S_ISFIFO(mode))
-        return "a pipe";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    return "not a plain file";
+    return path + ": " + what + ": larger than " + kMaxStoreText + ", the most a store may hold";
+}
+
+Error unusable(const std::string& path, int error)
+{
+    return fail(path + ": cannot be read: " + std::strerror(error));
 }
 
 bool writeAll(int fd, std::string_view data)
@@ -75,15 +73,51 @@ bool writeAll(int fd, std::string_view data)
     return true;
 }
 
-// A name no other writer uses: this process's id and a count of its own.
-int createTemporary(const std::string& target, mode_t mode, std::string& name)
+// A link someone else may have planted: made by neither root nor this user,
+// in a folder that someone other than this user may write. The kernel's own
+// rule for links in shared folders, made strict enough for a store that root
+// writes.
+std::optional<std::string> untrustedLink(const std::string& link, const struct stat& st)
 {
-    static std::atomic<unsigned> counter{0};
+    const uid_t me = ::geteuid();
+    if (st.st_uid == 0 || st.st_uid == me)
+        return std::nullopt;
+    struct stat folder
+    {
+    };
+    const bool known = ::stat(directoryOf(link).c_str(), &folder) == 0;
+    if (known && folder.st_uid == me && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+        return std::nullopt;
+    return link + " is a symbolic link of user " + std::to_string(st.st_uid) +
+           " in a folder that others may write";
+}
+
+// "<name>.tmp.<pid>.<16 random hex digits>": nobody can plant the next one.
+std::string temporaryName(const std::string& name)
+{
+    std::array<unsigned char, 8> random{};
+    std::size_t got = 0;
+    while (got < random.size()) {
+        const ssize_t n = ::getrandom(random.data() + got, random.size() - got, 0);
+        if (n < 0 && errno != EINTR)
+            break;
+        got += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = name + kTemporaryInfix + "." + std::to_string(::getpid()) + ".";
+    for (unsigned char byte : random) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
+}
+
+int createTemporary(int folder, const std::string& name, mode_t mode, std::string& temp)
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + kTemporaryInfix + "." + std::to_string(::getpid()) + "." +
-               std::to_string(counter++);
-        const int fd =
-            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        temp = temporaryName(name);
+        const int fd = ::openat(folder, temp.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -100,16 +134,15 @@ void keepOwnerAndMode(int fd, const struct stat& old)
     (void)::fchmod(fd, old.st_mode & 07777); // after the owner: fchown drops set-id bits
 }
 
-void syncFolder(const std::string& folder)
+// The folder for what needs more than a path descriptor (listing, flushing).
+FileDescriptor openFolder(const StorePlace& place)
 {
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    if (!place.folder)
+        return FileDescriptor();
+    return FileDescriptor(::openat(place.folder->get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
-// "<name>.tmp" of older writers, or "<name>.tmp.<pid>.<n>" whose process is gone.
+// "<name>.tmp" of older writers, or "<name>.tmp.<pid>.<...>" whose process is gone.
 bool isStaleTemporary(std::string_view entry, std::string_view prefix)
 {
     if (entry.substr(0, prefix.size()) != prefix)
@@ -127,49 +160,172 @@ bool isStaleTemporary(std::string_view entry, std::string_view prefix)
     return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+FileResult readOpen(int fd, const std::string& path, std::string& bytes, bool pipesToo)
+{
+    const FileDescriptor owned(fd);
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0)
+        return failure(Status::Corrupt, path, "cannot be read", errno);
+    if (!S_ISREG(st.st_mode) && !(pipesToo && S_ISFIFO(st.st_mode)))
+        return {Status::Corrupt,
+                path + ": cannot be read: not a regular file (" + kindOfFile(st.st_mode) + ")"};
+    if (S_ISREG(st.st_mode)) {
+        if (static_cast<std::uint64_t>(st.st_size) > kMaxStoreBytes)
+            return {Status::Corrupt, tooBig(path, "cannot be read")};
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            bytes.clear();
+            return failure(Status::Corrupt, path, "cannot be read", error);
+        }
+        bytes.append(buffer.data(), static_cast<std::size_t>(n));
+        if (bytes.size() > kMaxStoreBytes) {
+            bytes.clear();
+            return {Status::Corrupt, tooBig(path, "cannot be read")};
+        }
+    }
+    return {};
+}
+
 } // namespace
+
+const char* kindOfFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISLNK(mode))
+        return "a symbolic link";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISFIFO(mode))
+        return "a pipe";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a plain file";
+}
 
 StoreFile::StoreFile(std::string path) : path_(std::move(path)) {}
 
-std::string StoreFile::target() const
+Result<StorePlace> StoreFile::locate() const
 {
     std::string current = path_;
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    for (int hop = 0;; ++hop) {
         struct stat st
         {
         };
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return current;
+        if (::lstat(current.c_str(), &st) != 0) {
+            if (errno == ENOENT)
+                break;
+            return unusable(path_, errno);
+        }
+        if (!S_ISLNK(st.st_mode))
+            break;
+        if (hop == kMaxLinkHops)
+            return unusable(path_, ELOOP);
+        if (auto planted = untrustedLink(current, st))
+            return fail(path_ + ": cannot be used: " + *planted);
         std::array<char, PATH_MAX> link{};
         const ssize_t n = ::readlink(current.c_str(), link.data(), link.size() - 1);
         if (n <= 0)
-            return current;
+            return unusable(path_, n < 0 ? errno : ENOENT);
         std::string next(link.data(), static_cast<std::size_t>(n));
         current = next.front() == '/' ? next : directoryOf(current) + "/" + next;
     }
-    return current;
+    // The kernel also counts the links of the folders on the way.
+    struct stat st
+    {
+    };
+    if (::stat(path_.c_str(), &st) != 0 && errno != ENOENT)
+        return unusable(path_, errno);
+
+    StorePlace place;
+    place.folderPath = directoryOf(current);
+    place.name = baseNameOf(current);
+    place.file = current;
+    const int folder = ::open(place.folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        if (errno == ENOENT)
+            return place; // no folder, no store
+        return unusable(path_, errno);
+    }
+    place.folder = std::make_shared<FileDescriptor>(folder);
+    // A link found at the end now was swapped in while the chain was followed.
+    if (Outcome seen = restat(place); !seen.ok())
+        return fail(seen.error());
+    return place;
 }
 
-FileResult StoreFile::checkWritable() const
+Outcome StoreFile::restat(StorePlace& place) const
 {
-    const std::string file = target();
-    if (::access(file.c_str(), F_OK) == 0 && ::access(file.c_str(), W_OK) != 0)
+    place.exists = false;
+    if (!place.folder)
+        return {};
+    if (::fstatat(place.folder->get(), place.name.c_str(), &place.status, AT_SYMLINK_NOFOLLOW) ==
+        0) {
+        if (S_ISLNK(place.status.st_mode))
+            return unusable(path_, ELOOP);
+        place.exists = true;
+    } else if (errno != ENOENT) {
+        return unusable(path_, errno);
+    }
+    return {};
+}
+
+FileResult StoreFile::checkWritable(const StorePlace& place) const
+{
+    if (!place.folder)
+        return writeFailure(path_, ENOENT);
+    const int folder = place.folder->get();
+    if (place.exists && ::faccessat(folder, place.name.c_str(), W_OK, AT_EACCESS) != 0)
         return writeFailure(path_, errno);
-    if (::access(directoryOf(file).c_str(), W_OK) != 0)
+    if (::faccessat(folder, ".", W_OK, AT_EACCESS) != 0)
         return writeFailure(path_, errno);
     return {};
 }
 
-FileResult StoreFile::replace(std::string_view bytes) const
+FileResult StoreFile::read(const StorePlace& place, std::string& bytes) const
 {
-    const std::string file = target();
+    bytes.clear();
+    if (!place.folder)
+        return failure(Status::Corrupt, path_, "cannot be read", ENOENT);
+    // Not blocking in open(): a pipe nobody writes would hold it forever.
+    const int fd = ::openat(place.folder->get(), place.name.c_str(),
+                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return failure(Status::Corrupt, path_, "cannot be read", errno);
+    return readOpen(fd, path_, bytes, false);
+}
+
+FileResult StoreFile::replace(const StorePlace& place, std::string_view bytes) const
+{
+    if (bytes.size() > kMaxStoreBytes)
+        return {Status::IoError, tooBig(path_, "cannot be written")};
+    if (!place.folder)
+        return writeFailure(path_, ENOENT);
+    const int folder = place.folder->get();
     struct stat old
     {
     };
-    const bool existed = ::stat(file.c_str(), &old) == 0;
+    bool existed = false;
+    if (::fstatat(folder, place.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return {Status::AccessDenied, path_ + ": cannot be written: it is " +
+                                              kindOfFile(old.st_mode) + ", not a plain file"};
+        existed = true;
+    }
     std::string temp;
     // A new store gets the usual mode (less the umask); an old one its own.
-    const int fd = createTemporary(file, existed ? 0600 : 0644, temp);
+    const int fd = createTemporary(folder, place.name, existed ? 0600 : 0644, temp);
     if (fd < 0)
         return writeFailure(path_, errno);
     if (existed)
@@ -179,23 +335,27 @@ FileResult StoreFile::replace(std::string_view bytes) const
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(temp.c_str(), file.c_str()) != 0)
+    if (error == 0 && ::renameat(folder, temp.c_str(), folder, place.name.c_str()) != 0)
         error = errno;
     if (error != 0) {
-        ::unlink(temp.c_str());
+        ::unlinkat(folder, temp.c_str(), 0);
         return writeFailure(path_, error);
     }
-    syncFolder(directoryOf(file));
+    if (const FileDescriptor flush = openFolder(place))
+        ::fsync(flush.get());
     return {};
 }
 
-void StoreFile::removeStaleTemporaries() const
+void StoreFile::removeStaleTemporaries(const StorePlace& place) const
 {
-    const std::string file = target();
-    DIR* dir = ::opendir(directoryOf(file).c_str());
+    FileDescriptor listing = openFolder(place);
+    if (!listing)
+        return;
+    DIR* dir = ::fdopendir(listing.get());
     if (!dir)
         return;
-    const std::string prefix = baseNameOf(file) + kTemporaryInfix;
+    (void)listing.release(); // closedir closes it
+    const std::string prefix = place.name + kTemporaryInfix;
     while (const dirent* entry = ::readdir(dir)) {
         struct stat st
         {
@@ -216,38 +376,7 @@ FileResult StoreFile::read(const std::string& path, std::string& bytes, bool pip
         ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (pipesToo ? 0 : O_NONBLOCK));
     if (fd < 0)
         return failure(Status::Corrupt, path, "cannot be read", errno);
-    struct stat st
-    {
-    };
-    if (::fstat(fd, &st) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return failure(Status::Corrupt, path, "cannot be read", error);
-    }
-    if (!S_ISREG(st.st_mode) && !(pipesToo && S_ISFIFO(st.st_mode))) {
-        ::close(fd);
-        return {Status::Corrupt,
-                path + ": cannot be read: not a regular file (" + kindOf(st.st_mode) + ")"};
-    }
-    if (S_ISREG(st.st_mode))
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    std::array<char, 65536> buffer{};
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
-            ::close(fd);
-            bytes.clear();
-            return failure(Status::Corrupt, path, "cannot be read", error);
-        }
-        bytes.append(buffer.data(), static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return {};
+    return readOpen(fd, path, bytes, pipesToo);
 }
 
 FileResult StoreFile::write(const std::string& path, std::string_view bytes)

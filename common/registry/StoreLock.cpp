@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "common/registry/StoreLock.h"
 
+#include "common/registry/StoreFile.h"
+
 #include <cerrno>
 #include <charconv>
 #include <condition_variable>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -19,6 +23,32 @@ namespace velnet::registry {
 namespace {
 
 constexpr mode_t kDefaultLockMode = 0644;
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A lock file is truncated, written and given the store's owner: it must be
+// nobody else's file under another name. So only a plain file with one name,
+// owned by root, by this user or by the store's owner, is used.
+std::optional<std::string> unusableLock(const struct stat& lock, const struct stat* store)
+{
+    if (!S_ISREG(lock.st_mode))
+        return std::string("it is ") + kindOfFile(lock.st_mode) + ", not a plain file";
+    if (lock.st_nlink != 1)
+        return "it has " + std::to_string(lock.st_nlink) +
+               " names (hard links), a lock file must have one";
+    const bool trusted =
+        lock.st_uid == 0 || lock.st_uid == ::geteuid() || (store && lock.st_uid == store->st_uid);
+    if (!trusted)
+        return "it belongs to user " + std::to_string(lock.st_uid) +
+               ", who is neither root nor the store's owner";
+    return std::nullopt;
+}
 
 // Root makes lock files for whoever owns the store; others can only make
 // their own, and only fix up those they own.
@@ -38,11 +68,28 @@ void adoptStoreOwner(int fd, const struct stat& store, mode_t mode)
 
 } // namespace
 
+StoreLock::StoreLock(int folder, const std::string& name, std::string shownPath,
+                     const struct stat* storeOwner, std::chrono::milliseconds wait)
+    : shownPath_(std::move(shownPath))
+{
+    if (open(folder, name, storeOwner))
+        this->wait(wait);
+}
+
 StoreLock::StoreLock(const std::string& lockPath, const struct stat* storeOwner,
                      std::chrono::milliseconds wait)
+    : shownPath_(lockPath)
 {
-    if (open(lockPath, storeOwner))
+    const int folder = ::open(folderOf(lockPath).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        refuse(errno, std::strerror(errno));
+        return;
+    }
+    const auto slash = lockPath.rfind('/');
+    if (open(folder, slash == std::string::npos ? lockPath : lockPath.substr(slash + 1),
+             storeOwner))
         this->wait(wait);
+    ::close(folder);
 }
 
 StoreLock::~StoreLock()
@@ -54,17 +101,55 @@ StoreLock::~StoreLock()
     ::close(fd_);                  // closing releases the lock
 }
 
-bool StoreLock::open(const std::string& lockPath, const struct stat* storeOwner)
+void StoreLock::refuse(int error, const std::string& why)
 {
+    error_ = error;
+    problem_ = shownPath_ + ": cannot be locked: " + why;
+}
+
+// Checked before it is opened (opening a device may do something) and again
+// on what was opened (it may have been swapped in between); nothing is done
+// to a refused file.
+bool StoreLock::open(int folder, const std::string& name, const struct stat* storeOwner)
+{
+    struct stat found
+    {
+    };
+    const bool existed = ::fstatat(folder, name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!existed && errno != ENOENT) {
+        refuse(errno, std::strerror(errno));
+        return false;
+    }
+    if (existed) {
+        if (auto why = unusableLock(found, storeOwner)) {
+            refuse(EPERM, *why);
+            return false;
+        }
+    }
     const mode_t mode = storeOwner ? ((storeOwner->st_mode & 0666) | 0600) : kDefaultLockMode;
-    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode);
+    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
+    fd_ = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | kFlags, mode);
     canWrite_ = fd_ >= 0;
     // A lock file this user may not write (left by root, say) can still be
     // locked: the lock needs only an open file.
     if (fd_ < 0 && (errno == EACCES || errno == EROFS))
-        fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        fd_ = ::openat(folder, name.c_str(), O_RDONLY | kFlags);
     if (fd_ < 0) {
-        error_ = errno;
+        const int error = errno;
+        std::string why = std::strerror(error);
+        if (error == EACCES && existed)
+            why += " (left by user " + std::to_string(found.st_uid) +
+                   ": remove it while no program uses the store)";
+        refuse(error, why);
+        return false;
+    }
+    struct stat opened
+    {
+    };
+    if (::fstat(fd_, &opened) != 0 || unusableLock(opened, storeOwner)) {
+        ::close(fd_);
+        fd_ = -1;
+        refuse(EPERM, "it changed while it was opened");
         return false;
     }
     if (storeOwner)
@@ -82,7 +167,7 @@ void StoreLock::wait(std::chrono::milliseconds wait)
 {
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            error_ = errno;
+            refuse(errno, std::strerror(errno));
             return;
         }
         if (!waitInTurn(wait))
@@ -114,7 +199,7 @@ bool StoreLock::waitInTurn(std::chrono::milliseconds wait)
     using State = Turn::State;
     const int second = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
     if (second < 0) {
-        error_ = errno;
+        refuse(errno, std::strerror(errno));
         return false;
     }
     auto turn = std::make_shared<Turn>();
@@ -138,7 +223,7 @@ bool StoreLock::waitInTurn(std::chrono::milliseconds wait)
     case State::Taken:
         return true;
     case State::Failed:
-        error_ = turn->error;
+        refuse(turn->error, std::strerror(turn->error));
         return false;
     default:
         turn->state = State::GivenUp;

@@ -19,7 +19,10 @@ class StoreLock
 public:
     // `storeOwner` (the store's stat, when it exists) gives a lock file made
     // here the store's owner, group and read-write bits, so that anyone who
-    // may write the store may also lock it.
+    // may write the store may also lock it. The lock file `name` lies in the
+    // folder `folder` (a descriptor); `shownPath` names it in messages.
+    StoreLock(int folder, const std::string& name, std::string shownPath,
+              const struct stat* storeOwner, std::chrono::milliseconds wait);
     StoreLock(const std::string& lockPath, const struct stat* storeOwner,
               std::chrono::milliseconds wait);
     StoreLock(const StoreLock&) = delete;
@@ -31,11 +34,16 @@ public:
     bool busy() const { return busy_; }
     // The process that holds it, when it could be told and is alive.
     std::optional<pid_t> holder() const { return holder_; }
-    // Not held for a system reason: its errno.
+    // Not held for a system reason: its errno (EPERM for a lock file that
+    // is refused).
     int error() const { return error_; }
+    // Why it is not held, naming the lock file, for the user; empty when
+    // held or busy.
+    const std::string& problem() const { return problem_; }
 
 private:
-    bool open(const std::string& lockPath, const struct stat* storeOwner);
+    bool open(int folder, const std::string& name, const struct stat* storeOwner);
+    void refuse(int error, const std::string& why);
     void wait(std::chrono::milliseconds wait);
     bool waitInTurn(std::chrono::milliseconds wait);
     std::optional<pid_t> readHolder() const;
@@ -46,6 +54,8 @@ private:
     bool busy_ = false;
     std::optional<pid_t> holder_;
     int error_ = 0;
+    std::string shownPath_;
+    std::string problem_;
 };
 
 } // namespace velnet::registry

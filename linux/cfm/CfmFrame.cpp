@@ -66,8 +66,11 @@ bool readTlvs(std::span<const std::uint8_t> bytes, std::size_t at, LoopbackFrame
         const std::size_t valueAt = at + 3;
         if (valueAt + length > bytes.size())
             return false;
+        const auto tlv = bytes.subspan(at, 3 + length);
         if (type == kSenderIdTlv && frame.senderName.empty())
-            frame.senderName = senderName(bytes.subspan(valueAt, length)).value_or(std::string());
+            frame.senderName = senderName(tlv.subspan(3)).value_or(std::string());
+        else if (type != kSenderIdTlv)
+            frame.otherTlvs.emplace_back(tlv.begin(), tlv.end());
         at = valueAt + length;
     }
     // A frame may end without its End TLV; what came before it still counts.
@@ -102,10 +105,35 @@ std::vector<std::uint8_t> buildLoopbackFrame(const LoopbackFrame& frame)
         out.insert(out.end(), frame.senderName.begin(),
                    frame.senderName.begin() + static_cast<std::ptrdiff_t>(length));
     }
+    for (const auto& tlv : frame.otherTlvs)
+        out.insert(out.end(), tlv.begin(), tlv.end());
     out.push_back(kEndTlv);
     if (out.size() < kMinFrameLength)
         out.resize(kMinFrameLength, 0);
     return out;
+}
+
+LoopbackFrame loopbackReply(const LoopbackFrame& message, const MacAddress& responder,
+                            std::string name, std::size_t mtu)
+{
+    LoopbackFrame reply;
+    reply.destination = message.source;
+    reply.source = responder;
+    reply.mdLevel = message.mdLevel;
+    reply.opcode = CfmOpcode::LoopbackReply;
+    reply.transactionId = message.transactionId;
+    reply.senderName = std::move(name);
+    // The message's TLVs in their order while the frame still fits the link,
+    // so that a reply never needs more than the link carries.
+    const std::size_t room = kEthernetHeaderLength + mtu;
+    for (const auto& tlv : message.otherTlvs) {
+        reply.otherTlvs.push_back(tlv);
+        if (buildLoopbackFrame(reply).size() > room) {
+            reply.otherTlvs.pop_back();
+            break;
+        }
+    }
+    return reply;
 }
 
 std::optional<LoopbackFrame> parseLoopbackFrame(std::span<const std::uint8_t> bytes)

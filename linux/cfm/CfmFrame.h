@@ -39,6 +39,10 @@ struct LoopbackFrame
     // The computer's name, carried as the chassis id ("locally assigned") of a
     // Sender ID TLV; empty when the frame had none.
     std::string senderName;
+    // Every other TLV before the End TLV (Data, organisation-specific, ...),
+    // each whole with its type and length, in the frame's order. A reply
+    // carries a message's TLVs back.
+    std::vector<std::vector<std::uint8_t>> otherTlvs;
 
     bool operator==(const LoopbackFrame&) const = default;
 };
@@ -48,8 +52,15 @@ MacAddress classOneMulticast(std::uint8_t mdLevel);
 
 // The frame's bytes from the destination address on, without checksum: the
 // CFM header, the transaction id, a Sender ID TLV when the name is not empty
-// (longer names are cut to kMaxSenderNameLength), the End TLV, padding.
+// (longer names are cut to kMaxSenderNameLength), the other TLVs, the End
+// TLV, padding.
 std::vector<std::uint8_t> buildLoopbackFrame(const LoopbackFrame& frame);
+
+// The reply to `message` from `responder` named `name`: the message's own
+// TLVs go back, as many whole ones as fit in a frame whose payload is at most
+// `mtu` bytes, after the responder's Sender ID.
+LoopbackFrame loopbackReply(const LoopbackFrame& message, const MacAddress& responder,
+                            std::string name, std::size_t mtu);
 
 // The loopback message or reply in `bytes`, or nothing for every other frame:
 // another EtherType, another CFM opcode, or a frame cut short. A Sender ID

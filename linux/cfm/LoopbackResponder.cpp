@@ -3,8 +3,8 @@
 
 #include "linux/cfm/FrameWaiter.h"
 
-#include <array>
 #include <cerrno>
+#include <vector>
 
 namespace velnet::cfmecho {
 
@@ -50,9 +50,11 @@ std::optional<std::string> LoopbackResponder::run()
 // yet, and reading on until the socket is empty would cost a call per echo.
 bool LoopbackResponder::takeFrame()
 {
-    std::array<std::uint8_t, 1600> buffer;
+    std::vector<std::uint8_t> buffer(socket_.maxFrameLength());
     const long length = socket_.receive(buffer);
-    if (length == -EAGAIN)
+    // The link went down under the socket: it hears again once the link is
+    // back, and the sender counts what was lost meanwhile.
+    if (length == -EAGAIN || length == -ENETDOWN)
         return true;
     if (length < 0) {
         fail("receive a loopback message", static_cast<int>(-length));
@@ -82,13 +84,12 @@ bool LoopbackResponder::isForUs(const LoopbackFrame& frame, Clock::time_point no
 bool LoopbackResponder::answer(const LoopbackFrame& message)
 {
     record_.countMessage(senderLabel(message));
-    LoopbackFrame reply;
-    reply.destination = message.source;
-    reply.source = socket_.address();
-    reply.opcode = CfmOpcode::LoopbackReply;
-    reply.transactionId = message.transactionId;
-    reply.senderName = computerName_;
-    if (const int error = socket_.send(buildLoopbackFrame(reply)); error != 0) {
+    const LoopbackFrame reply =
+        loopbackReply(message, socket_.address(), computerName_, socket_.mtu());
+    const int error = socket_.send(buildLoopbackFrame(reply));
+    // A reply the kernel could not hand on is lost like one lost on the wire;
+    // so is one that met this link going down, as in receiving above.
+    if (error != 0 && !isPassingSendError(error) && error != ENETDOWN) {
         fail("send a loopback reply", error);
         return false;
     }

@@ -21,6 +21,11 @@ std::string echoFailure(const std::string& interfaceName, const std::string& wha
            std::generic_category().message(error) + ".";
 }
 
+bool isPassingSendError(int error)
+{
+    return error == ENOBUFS || error == EAGAIN || error == EWOULDBLOCK;
+}
+
 PacketSocket::~PacketSocket()
 {
     if (fd_ >= 0)
@@ -58,9 +63,12 @@ std::optional<std::string> PacketSocket::open(const std::string& interfaceName,
     if (request.ifr_hwaddr.sa_family != ARPHRD_ETHER)
         return "The echo test needs an Ethernet interface; " + interfaceName + " is not one.";
     std::memcpy(address_.data(), request.ifr_hwaddr.sa_data, address_.size());
+    if (::ioctl(fd_, SIOCGIFMTU, &request) != 0)
+        return failure("read the interface's MTU", errno);
+    mtu_ = static_cast<std::size_t>(request.ifr_mtu);
 
     // Before the bind, so that every frame lands in the ring.
-    ring_.attach(fd_);
+    ring_.attach(fd_, maxFrameLength());
     sockaddr_ll bound{};
     bound.sll_family = AF_PACKET;
     bound.sll_protocol = htons(kCfmEtherType);
@@ -80,6 +88,11 @@ std::optional<std::string> PacketSocket::open(const std::string& interfaceName,
     const int yes = 1;
     ::setsockopt(fd_, SOL_PACKET, PACKET_IGNORE_OUTGOING, &yes, sizeof yes);
     return std::nullopt;
+}
+
+std::size_t PacketSocket::maxFrameLength() const
+{
+    return ETH_HLEN + mtu_;
 }
 
 int PacketSocket::send(std::span<const std::uint8_t> frame) const

@@ -12,13 +12,24 @@ namespace velnet::cfmecho {
 
 namespace {
 
-// 128 frames of up to about 2000 bytes: room for a burst of foreign traffic
-// while one echo is handled. Longer frames are cut, and no loopback frame of
-// ours is that long.
-constexpr unsigned kBlockSize = 1 << 16;
-constexpr unsigned kBlockCount = 4;
-constexpr unsigned kFrameSize = 2048;
-constexpr std::size_t kFrameCount = std::size_t{kBlockSize} / kFrameSize * kBlockCount;
+// The frame's place in a slot: the ring's header and the sender's address
+// come first, and the kernel puts the network header on a 16-byte boundary.
+constexpr std::size_t kSlotOverhead = TPACKET_ALIGN(TPACKET2_HDRLEN + 16);
+constexpr std::size_t kMinBlockSize = 1 << 16;
+// Room for a burst of foreign traffic while one echo is handled: 128 slots,
+// fewer where the link's frames are so long that they would take more than
+// this much memory.
+constexpr std::size_t kWantedSlots = 128;
+constexpr std::size_t kMinSlots = 8;
+constexpr std::size_t kMemoryLimit = std::size_t{4} << 20;
+
+std::size_t powerOfTwoAtLeast(std::size_t value)
+{
+    std::size_t power = 1;
+    while (power < value)
+        power <<= 1;
+    return power;
+}
 
 } // namespace
 
@@ -28,19 +39,26 @@ ReceiveRing::~ReceiveRing()
         ::munmap(memory_, size_);
 }
 
-bool ReceiveRing::attach(int fd)
+bool ReceiveRing::attach(int fd, std::size_t maxFrameLength)
 {
+    // Slots of a power of two fill whole blocks, and blocks whole pages.
+    frameSize_ = powerOfTwoAtLeast(kSlotOverhead + maxFrameLength);
+    const std::size_t blockSize = std::max(kMinBlockSize, frameSize_);
+    const std::size_t slots =
+        std::max(kMinSlots, std::min(kWantedSlots, kMemoryLimit / frameSize_));
+    const std::size_t blockCount = std::max<std::size_t>(1, slots * frameSize_ / blockSize);
+    frameCount_ = blockSize / frameSize_ * blockCount;
     const int version = TPACKET_V2;
     if (::setsockopt(fd, SOL_PACKET, PACKET_VERSION, &version, sizeof version) != 0)
         return false;
     tpacket_req request{};
-    request.tp_block_size = kBlockSize;
-    request.tp_block_nr = kBlockCount;
-    request.tp_frame_size = kFrameSize;
-    request.tp_frame_nr = static_cast<unsigned>(kFrameCount);
+    request.tp_block_size = static_cast<unsigned>(blockSize);
+    request.tp_block_nr = static_cast<unsigned>(blockCount);
+    request.tp_frame_size = static_cast<unsigned>(frameSize_);
+    request.tp_frame_nr = static_cast<unsigned>(frameCount_);
     if (::setsockopt(fd, SOL_PACKET, PACKET_RX_RING, &request, sizeof request) != 0)
         return false;
-    size_ = std::size_t{kBlockSize} * kBlockCount;
+    size_ = blockSize * blockCount;
     void* memory = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (memory == MAP_FAILED) {
         tpacket_req none{};
@@ -53,7 +71,7 @@ bool ReceiveRing::attach(int fd)
 
 long ReceiveRing::take(std::span<std::uint8_t> buffer)
 {
-    std::uint8_t* slot = memory_ + next_ * kFrameSize;
+    std::uint8_t* slot = memory_ + next_ * frameSize_;
     auto* header = reinterpret_cast<tpacket2_hdr*>(slot);
     // The kernel hands a slot over by its status word alone.
     if ((__atomic_load_n(&header->tp_status, __ATOMIC_ACQUIRE) & TP_STATUS_USER) == 0)
@@ -66,7 +84,7 @@ long ReceiveRing::take(std::span<std::uint8_t> buffer)
     if (forUs)
         std::memcpy(buffer.data(), slot + header->tp_mac, length);
     __atomic_store_n(&header->tp_status, TP_STATUS_KERNEL, __ATOMIC_RELEASE);
-    next_ = (next_ + 1) % kFrameCount;
+    next_ = (next_ + 1) % frameCount_;
     return forUs ? static_cast<long>(length) : 0;
 }
 

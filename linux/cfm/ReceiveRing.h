@@ -18,9 +18,10 @@ public:
     ReceiveRing& operator=(const ReceiveRing&) = delete;
     ~ReceiveRing();
 
-    // Gives an unbound packet socket a ring; false where the kernel refuses,
-    // and the socket then receives by recvfrom() as before.
-    bool attach(int fd);
+    // Gives an unbound packet socket a ring whose slots hold frames of up to
+    // `maxFrameLength` bytes whole; false where the kernel refuses, and the
+    // socket then receives by recvfrom() as before.
+    bool attach(int fd, std::size_t maxFrameLength);
     bool attached() const { return memory_ != nullptr; }
 
     // The next frame into `buffer`: its length; 0 when the frame was not for
@@ -30,6 +31,8 @@ public:
 private:
     std::uint8_t* memory_ = nullptr;
     std::size_t size_ = 0;
+    std::size_t frameSize_ = 0;
+    std::size_t frameCount_ = 0;
     std::size_t next_ = 0;
 };
 

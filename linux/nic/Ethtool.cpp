@@ -292,4 +292,12 @@ std::optional<SelfTestResult> Ethtool::selfTest(bool offline)
     return result;
 }
 
+std::optional<std::uint32_t> Ethtool::reset(std::uint32_t flags)
+{
+    ethtool_value request{ETHTOOL_RESET, flags};
+    if (!call(&request))
+        return std::nullopt;
+    return request.data;
+}
+
 } // namespace velnet::linuxnic

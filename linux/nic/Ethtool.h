@@ -87,6 +87,11 @@ public:
     // The driver's own counters, as many as the driver has now.
     std::optional<std::vector<std::uint64_t>> statistics();
     std::optional<SelfTestResult> selfTest(bool offline);
+    // ETHTOOL_TEST without the offline flag: the tests that keep the link.
+    std::optional<SelfTestResult> onlineSelfTest() { return selfTest(false); }
+    // ETHTOOL_RESET of the components in `flags` (ETH_RESET_*): answers the
+    // flags of those the driver did not reset.
+    std::optional<std::uint32_t> reset(std::uint32_t flags);
 
     // The plain get/set commands whose argument is one fixed structure:
     // GPAUSEPARAM, GWOL, GRINGPARAM, GCOALESCE, GCHANNELS and their setters.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "linux/netlink/Rtnl.h"
+
 #include <cstdint>
 #include <linux/if_link.h>
 #include <optional>
@@ -28,7 +30,8 @@ struct InterfaceAddress
 };
 
 // Questions to rtnetlink about one interface of this process's network
-// namespace. Each answer is read afresh from the kernel.
+// namespace, through the shared netlink::Rtnl (one socket per object, opened
+// at the first question). Each answer is read afresh from the kernel.
 class Rtnetlink
 {
 public:
@@ -36,14 +39,13 @@ public:
     std::vector<InterfaceAddress> addresses(int ifindex);
     // RTM_NEWLINK with IFLA_MTU; false with error() set when refused.
     bool setMtu(int ifindex, std::uint32_t mtu);
+    // The errno of the last question that failed.
     int error() const { return error_; }
 
 private:
-    // Sends `request` and hands every answer message to `onMessage`, until
-    // the kernel's end of a dump or its acknowledgement.
-    template <typename OnMessage>
-    bool exchange(void* request, std::size_t size, OnMessage onMessage);
+    netlink::Rtnl* socket();
 
+    std::optional<netlink::Rtnl> rtnl_;
     int error_ = 0;
 };
 

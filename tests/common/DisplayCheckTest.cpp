@@ -71,4 +71,24 @@ TEST(DisplayCheckTest, MessageSaysHowToGiveADisplay)
               "nicsetup\n");
 }
 
+TEST(DisplayCheckTest, UnreachableNamesTheDisplaysTried)
+{
+    const auto unreachable = [](std::map<std::string, std::string> environment) {
+        return DisplayCheck::unreachable({"prog"}, [&environment](const char* name) {
+            const auto it = environment.find(name);
+            return it == environment.end() ? std::nullopt : std::optional<std::string>(it->second);
+        });
+    };
+    const std::string wayland =
+        "the Wayland display wayland-0 (Qt's Wayland platform is the package qt6-wayland)";
+    EXPECT_EQ(unreachable({{"DISPLAY", ":7"}}), "the X display :7 did not answer");
+    EXPECT_EQ(unreachable({{"WAYLAND_DISPLAY", "wayland-0"}}), wayland + " did not answer");
+    EXPECT_EQ(unreachable({{"DISPLAY", ":7"}, {"WAYLAND_DISPLAY", "wayland-0"}}),
+              "neither the X display :7 nor " + wayland + " answered");
+    EXPECT_EQ(
+        unreachable({{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":1"}, {"WAYLAND_DISPLAY", "w"}}),
+        "the X display :1 did not answer");
+    EXPECT_EQ(unreachable({{"QT_QPA_PLATFORM", "eglfs"}}), "the platform chosen is not there");
+}
+
 } // namespace

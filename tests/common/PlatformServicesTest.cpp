@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "common/platform/FakeProcessLauncher.h"
 #include "common/platform/FakeRestart.h"
+#include "common/platform/HelpViewer.h"
 #include "common/platform/ProcessLauncher.h"
 #include "common/platform/Restart.h"
 #include "common/platform/SingleInstance.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -98,6 +100,31 @@ private slots:
         QVERIFY(SystemProcessLauncher::findProgram("no-such-program-anywhere.exe").empty());
         SystemProcessLauncher launcher;
         QVERIFY(!launcher.start("no-such-program-anywhere.exe", {}));
+    }
+
+    // Installed, the helpers only cardcheck starts sit in ../lib/velnet and
+    // the help files in ../share/velnet, not beside the program.
+    void helpersAndHelpFilesAreFoundInTheInstallationsFolders()
+    {
+        const QString top = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+        const QString files[] = {top + QStringLiteral("/lib/velnet/velnet-probe-helper"),
+                                 top + QStringLiteral("/share/velnet/") +
+                                     QFileInfo(QCoreApplication::applicationFilePath()).fileName() +
+                                     QStringLiteral(".hlp")};
+        for (const QString& file : files) {
+            QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+            QFile made(file);
+            QVERIFY(made.open(QIODevice::WriteOnly));
+            made.write("#!/bin/sh\n");
+            made.close();
+            made.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const std::string helper = SystemProcessLauncher::findProgram("VELNET-PROBE-HELPER.EXE");
+        const std::string help = velnet::platform::helpFilePath();
+        for (const QString& file : files)
+            QFile::remove(file);
+        QCOMPARE(QString::fromStdString(helper), QDir::cleanPath(files[0]));
+        QCOMPARE(QString::fromStdString(help), QDir::cleanPath(files[1]));
     }
 
     void startPassesArgumentsWithoutAShell()

@@ -238,3 +238,50 @@ TEST(RegRewrite, NewHexTextIsWrittenAsTheFileVersionReadsIt)
         EXPECT_EQ(again.open(Root::LocalMachine, "A", Access::Read).query("x", 100), expand);
     }
 }
+
+// Text values that are not UTF-8 came back as other bytes from UTF-16 stores
+// ("caf\xe9" as "caf\xc3\xa9"; a NUL lost; a byte-order mark made up). Every
+// value keeps its bytes whatever the file's encoding, and so do names.
+TEST(RegRewrite, EveryValueKeepsItsBytesInEveryEncoding)
+{
+    TempDir dir;
+    const std::string path = dir.file("store.reg");
+    const std::string v5 =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n";
+    const std::string v4 = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n";
+    const struct
+    {
+        std::string name;
+        Value value;
+    } values[] = {
+        {"latin1", {ValueType::Sz, {'c', 'a', 'f', 0xe9, 0}}},
+        {"utf8", {ValueType::Sz, {'c', 'a', 'f', 0xc3, 0xa9, 0}}},
+        {"lone", {ValueType::ExpandSz, {0xe9, 0}}},
+        {"mark", {ValueType::ExpandSz, {0xff, 0xfe, 0x41, 0}}},
+        {"halves", {ValueType::MultiSz, {0xc3, 0, 0xa9, 0, 0xed, 0xb2, 0x80, 0, 0}}},
+        {"no nul", {ValueType::Sz, {0xe9}}},
+        {"n\xe9\xc3", {ValueType::Sz, {'x', 0}}},
+    };
+    for (const std::string& file : {utf16(v5), v5, utf16(v4), v4}) {
+        writeFile(path, file);
+        {
+            FileRegistry reg(path);
+            WriteGroup group(reg);
+            Key key = reg.open(Root::LocalMachine, "A", Access::Full);
+            for (const auto& v : values)
+                ASSERT_EQ(key.setValue(v.name, v.value.type, v.value.data), Status::Success);
+            ASSERT_EQ(group.commit(), Status::Success);
+        }
+        FileRegistry again(path);
+        ASSERT_EQ(again.errorText(), "");
+        Key key = again.open(Root::LocalMachine, "A", Access::Read);
+        for (const auto& v : values)
+            EXPECT_EQ(key.query(v.name, 100), v.value) << v.name << " in " << file.substr(0, 8);
+        EXPECT_EQ(key.enumValue(6), "n\xe9\xc3");
+        // What was written is kept byte for byte when nothing changes.
+        const std::string written = readFile(path);
+        RegTree tree;
+        loadRegTree(tree, parseRegFile(written));
+        EXPECT_EQ(rewriteRegFile(tree).bytes, written);
+    }
+}

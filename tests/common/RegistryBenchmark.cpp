@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The store on a hive of 800 instance keys with 20 values each, and series
-// that show how its cost grows with the values of one key, the number of keys
-// and the depth of a key.
+// that show how its cost grows with the values of one key, the number of keys,
+// the depth of a key and the number of deletions, and what a file of blank
+// lines costs in memory.
 #include "common/registry/FileRegistry.h"
+#include "tests/common/AllocationMeter.h"
 #include "tests/support/TempDir.h"
 
 #include <benchmark/benchmark.h>
@@ -122,6 +124,23 @@ const Series kManyKeys{manyKeysHive,
                        [](int) { return std::string("n"); }};
 const Series kDeep{deepHive, deepPath, [](int) { return std::string("n"); }};
 
+// n values of one key, each deleted again by a "v"=- line, and n keys, each
+// deleted again by a [-key] line.
+std::string deletionsHive(int n)
+{
+    std::string text = wideHive(n);
+    for (int v = 0; v < n; ++v)
+        text += "\"Value" + std::to_string(v) + "\"=-\n";
+    for (int k = 0; k < n; ++k)
+        text += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone\\Key" + std::to_string(k) + "]\n";
+    for (int k = 0; k < n; ++k)
+        text += "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone\\Key" + std::to_string(k) + "]\n";
+    return text;
+}
+
+const Series kDeletions{deletionsHive, [](int) { return std::string("SOFTWARE"); },
+                        [](int) { return std::string("none"); }};
+
 void Load(benchmark::State& state, const Series& series)
 {
     const int n = static_cast<int>(state.range(0));
@@ -185,6 +204,56 @@ void SaveGroup(benchmark::State& state, const Series& series)
     }
 }
 
+// Every value of a key of n values deleted by name, as one group
+// (regtool delete /va).
+void DeleteAll(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    velnet::test::TempDir dir;
+    const std::string hive = wideHive(n);
+    for (auto _ : state) {
+        state.PauseTiming();
+        velnet::test::writeFile(dir.file("r.reg"), hive);
+        FileRegistry reg(dir.file("r.reg"));
+        Key key = reg.open(Root::LocalMachine, "SOFTWARE\\Wide", Access::Full);
+        state.ResumeTiming();
+        WriteGroup group(reg);
+        for (int v = 0; v < n; ++v)
+            key.deleteValue("Value" + std::to_string(v));
+        if (group.commit() != Status::Success)
+            state.SkipWithError("the deletions were not written");
+    }
+}
+
+std::string blankLines(int n)
+{
+    return "REGEDIT4\n" + std::string(static_cast<std::size_t>(n), '\n') +
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane]\n\"Kept\"=\"yes\"\n";
+}
+
+// The most the heap holds while a file of n blank lines loads, and while a
+// value is added to it, per byte of the file.
+void BlankLinesMemory(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    velnet::test::TempDir dir;
+    const std::string text = blankLines(n);
+    const auto size = static_cast<double>(text.size());
+    for (auto _ : state) {
+        state.PauseTiming();
+        velnet::test::writeFile(dir.file("r.reg"), text);
+        state.ResumeTiming();
+        velnet::test::AllocationMeter::reset();
+        FileRegistry reg(dir.file("r.reg"));
+        state.counters["load_peak_per_byte"] =
+            static_cast<double>(velnet::test::AllocationMeter::peak()) / size;
+        velnet::test::AllocationMeter::reset();
+        reg.open(Root::LocalMachine, "SOFTWARE\\Corvane", Access::Full).setDword("Added", 1);
+        state.counters["add_peak_per_byte"] =
+            static_cast<double>(velnet::test::AllocationMeter::peak()) / size;
+    }
+}
+
 void valuesInOneKey(benchmark::internal::Benchmark* b)
 {
     for (int n : {10000, 20000, 40000, 80000, 160000, 200000})
@@ -197,6 +266,20 @@ void numberOfKeys(benchmark::internal::Benchmark* b)
     for (int n : {1000, 2000, 4000, 8000, 16000, 32000, 50000})
         b->Arg(n);
     b->Unit(benchmark::kMillisecond);
+}
+
+void deletions(benchmark::internal::Benchmark* b)
+{
+    for (int n : {10000, 20000, 40000, 80000, 160000})
+        b->Arg(n);
+    b->Unit(benchmark::kMillisecond);
+}
+
+void lines(benchmark::internal::Benchmark* b)
+{
+    for (int n : {1000000, 4000000, 16000000, 50000000})
+        b->Arg(n);
+    b->Unit(benchmark::kMillisecond)->Iterations(1);
 }
 
 void depthOfKey(benchmark::internal::Benchmark* b)
@@ -218,6 +301,9 @@ BENCHMARK_CAPTURE(Load, depth, kDeep)->Apply(depthOfKey);
 BENCHMARK_CAPTURE(Query, depth, kDeep)->Apply(depthOfKey);
 BENCHMARK_CAPTURE(SetOne, depth, kDeep)->Apply(depthOfKey);
 BENCHMARK_CAPTURE(SaveGroup, depth, kDeep)->Apply(depthOfKey);
+BENCHMARK(DeleteAll)->Apply(deletions);
+BENCHMARK_CAPTURE(Load, deletions, kDeletions)->Apply(deletions);
+BENCHMARK(BlankLinesMemory)->Apply(lines);
 
 } // namespace
 

@@ -9,7 +9,6 @@
 #include "tests/support/TempDir.h"
 
 #include <chrono>
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -44,20 +43,6 @@ Status setText(FileRegistry& reg, const char* name, const std::string& text)
     if (!key)
         return s;
     return key.setString(name, text, false);
-}
-
-std::vector<std::string> filesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* e = ::readdir(dir)) {
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                names.emplace_back(e->d_name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class StoreFileTest : public ::testing::Test

@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Started where no display can be opened, each program says so, says how to
-# give it one, and ends with status 1 (not with Qt's abort).
+# Started where no display can be opened, each program says so, names the
+# display it tried, says how to give it one, and ends with status 1 (not with
+# Qt's abort).
 . "$(dirname "$0")/lib.sh"
 need_programs nicsetup cardcheck
 
@@ -34,11 +35,24 @@ expect_refusal() {
 	esac
 }
 
-for program in nicsetup cardcheck; do
+# traymon, which cardcheck starts, too: not Qt's abort (SIGABRT) either.
+helpers=""
+[ ! -x "$BUILD_DIR/bin/traymon" ] || helpers=traymon
+for program in nicsetup cardcheck $helpers; do
 	expect_refusal "without DISPLAY or WAYLAND_DISPLAY" "$program"
 	expect_refusal "on the X11 platform without DISPLAY" "$program" QT_QPA_PLATFORM=xcb
 	expect_refusal "with an empty DISPLAY" "$program" DISPLAY=
 	expect_refusal "with a display nobody serves" "$program" DISPLAY="$unserved"
+	case $output in
+	*"the X display $unserved did not answer"*) ;;
+	*) fail "$program with a display nobody serves: does not name it: $output" ;;
+	esac
+	# Wayland alone: the display tried is named, and the package Qt needs for it.
+	expect_refusal "with only WAYLAND_DISPLAY, to nobody" "$program" QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=nosuch-wl
+	case $output in
+	*"the Wayland display nosuch-wl (Qt's Wayland platform is the package qt6-wayland)"*) ;;
+	*) fail "$program on Wayland alone: does not name the display it tried: $output" ;;
+	esac
 	expect_refusal "on Wayland without WAYLAND_DISPLAY" "$program" QT_QPA_PLATFORM=wayland DISPLAY="$unserved"
 done
 finish

@@ -8,6 +8,16 @@
 need_programs nicsetup cardcheck
 start_display
 
+# The window belongs to the menu entry $2: its class is the entry's
+# StartupWMClass, and it carries an icon.
+check_desktop_entry() {
+	wanted=$(sed -n 's/^StartupWMClass=//p' "$SOURCE_DIR/packaging/$2.desktop")
+	class=$(xprop -id "$1" WM_CLASS 2>/dev/null | sed -n 's/.*, "\(.*\)"$/\1/p')
+	[ -n "$wanted" ] && [ "$class" = "$wanted" ] ||
+		fail "$2's window has the class '$class', its menu entry names '$wanted'"
+	xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (' || fail "$2's window carries no icon"
+}
+
 no_suffix() {
 	xwininfo -root -tree 2>/dev/null | grep -F " — " && fail "a window's caption carries a suffix"
 }
@@ -18,6 +28,7 @@ start nicsetup
 main=$(wait_window "$acd") || fail "nicsetup shows no window captioned '$acd': $(windows) $(cat "$log")"
 if [ -n "$main" ]; then
 	check_dialog_template "$main" "nicsetup's main dialog"
+	check_desktop_entry "$main" velnet-nicsetup
 	# Tabbed into from the NIC list past Help, the parameter list opens the
 	# editor of its selected row (the first, the choice editor) on F2.
 	keys "$main" Tab Tab F2
@@ -66,6 +77,7 @@ if [ -n "$warning" ]; then
 	sheet=$(wait_window "$title") || fail "cardcheck opened no sheet: $(windows) $(cat "$log")"
 	if [ -n "$sheet" ]; then
 		check_dialog_template "$sheet" "the sheet"
+		check_desktop_entry "$sheet" velnet-cardcheck
 		no_suffix
 		keys "$sheet" Escape
 		check_clean_end

@@ -104,8 +104,15 @@ void change(RegTree& tree)
         if (i % 4 == 3 && !node.children().empty())
             tree.remove(keys[i].root, keys[i].path + "\\" + node.children().back()->name());
     }
-    tree.findOrCreate(Root::CurrentUser, "Fuzz\\New")
-        .setValue("x", {ValueType::ExpandSz, {'%', 'A', '%', 0}});
+    RegNode& added = tree.findOrCreate(Root::CurrentUser, "Fuzz\\New");
+    added.setValue("x", {ValueType::ExpandSz, {'%', 'A', '%', 0}});
+    // Text that is not ASCII, and bytes that are not UTF-8 at all, in every
+    // text type: what the file's encoding cannot spell must still come back.
+    added.setValue("caf\xc3\xa9", {ValueType::Sz, {'c', 'a', 'f', 0xc3, 0xa9, 0}});
+    added.setValue("caf\xe9", {ValueType::Sz, {'c', 'a', 'f', 0xe9, 0}});
+    added.setValue("lone", {ValueType::ExpandSz, {0xe9, 0}});
+    added.setValue("mark", {ValueType::MultiSz, {0xff, 0xfe, 0x41, 0, 0xc3, 0, 0xa9, 0, 0}});
+    added.setValue("odd", {ValueType::Sz, {0xed, 0xb2, 0x80}});
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 # and remove it only on purge (run here under a scratch root through
 # DPKG_ROOT; the package itself is never installed by a test).
 . "$(dirname "$0")/lib.sh"
-need_tools dpkg-deb dpkg-shlibdeps
+need_tools dpkg-deb dpkg-shlibdeps lintian
 
 if ! "$CPACK" --config "$BUILD_DIR/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
 	cat "$work/cpack.log" >&2
@@ -44,10 +44,16 @@ for f in usr/bin/regtool usr/bin/velnet-launch \
 	usr/share/man/man1/nicsetup.1.gz usr/share/man/man1/cardcheck.1.gz usr/share/man/man1/regtool.1.gz; do
 	in_package "$f"
 done
-for program in nicsetup cardcheck traymon winmsd; do
+for program in nicsetup cardcheck; do
 	built "$program" || continue
 	in_package "usr/bin/$program"
-	[ ! -f "$BUILD_DIR/bin/$program.hlp" ] || in_package "usr/bin/$program.hlp"
+	[ ! -f "$BUILD_DIR/bin/$program.hlp" ] || in_package "usr/share/velnet/$program.hlp"
+done
+for helper in traymon winmsd; do
+	! built "$helper" || in_package "usr/lib/velnet/$helper"
+done
+for f in usr/share/man/man1/velnet-launch.1.gz usr/share/doc/velnet/copyright usr/share/doc/velnet/changelog.gz; do
+	in_package "$f"
 done
 for lib in "$BUILD_DIR"/lib/velnet/*.so "$BUILD_DIR"/lib/velnet/simulated/*.so; do
 	[ -e "$lib" ] && in_package "usr/${lib#"$BUILD_DIR"/}"
@@ -65,11 +71,21 @@ if grep -rlF "$BUILD_DIR" "$work/root/usr/share" >/dev/null 2>&1 ||
 	fail "the packaged texts name the build folder"
 fi
 
+# --- Debian policy ----------------------------------------------------------
+# Every error and warning of lintian fails; what it only mentions (I:, P:)
+# does not. The changelog's version is the package's.
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
+grep -E '^[EW]: ' "$work/lintian.log" >"$work/lintian.faults" &&
+	fail "lintian finds: $(cat "$work/lintian.faults")"
+zcat "$work/root/usr/share/doc/velnet/changelog.gz" | head -n 1 | grep -qF "velnet ($(dpkg-deb -f "$deb" Version))" ||
+	fail "the changelog's latest entry is not of version $(dpkg-deb -f "$deb" Version)"
+
 # --- Control fields ---------------------------------------------------------
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velnet ] || fail "the package is called '$(field Package)'"
 depends=$(field Depends)
 case $depends in *pkexec*) ;; *) fail "the package does not depend on pkexec: $depends" ;; esac
+case $(field Recommends) in *qt6-wayland*) ;; *) fail "the package does not recommend qt6-wayland: $(field Recommends)" ;; esac
 case $depends in *libc6*) ;; *) fail "the package declares no library dependencies: $depends" ;; esac
 if built nicsetup || built cardcheck; then
 	case $depends in *libqt6widgets6*) ;; *) fail "the package does not depend on Qt Widgets: $depends" ;; esac
@@ -104,6 +120,11 @@ regtool add 'HKLM\SOFTWARE\Corvane' /v PromptForReboot /d YES /f >/dev/null || f
 before=$(cat "$store")
 DPKG_ROOT=$target "$work/control/postinst" configure || fail "postinst configure failed on an existing store"
 [ "$(cat "$store")" = "$before" ] || fail "postinst changed an existing store"
+# ... and the folder's mode, which the administrator may have made stricter.
+chmod 0750 "$target/var/lib/velnet"
+DPKG_ROOT=$target "$work/control/postinst" configure || fail "postinst configure failed on a 0750 folder"
+[ "$(stat -c %a "$target/var/lib/velnet")" = 750 ] ||
+	fail "an upgrade reset the store folder's mode to $(stat -c %a "$target/var/lib/velnet")"
 
 DPKG_ROOT=$target "$work/control/postrm" remove || fail "postrm remove failed"
 [ "$(cat "$store" 2>/dev/null)" = "$before" ] || fail "removing the package did not keep the store"

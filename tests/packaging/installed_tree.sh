@@ -27,13 +27,24 @@ for icon in velnet-nicsetup velnet-cardcheck; do
 	expect_file "share/icons/hicolor/scalable/apps/$icon.svg"
 done
 check "velnet-launch is not executable" test -x "$prefix/bin/velnet-launch"
+# The programs in bin/, the helpers only cardcheck starts in lib/velnet, the
+# help files (data) in share/velnet.
 for program in nicsetup cardcheck traymon winmsd; do
 	built "$program" || continue
-	check "$program is not installed as a program" test -x "$prefix/bin/$program"
+	case $program in
+	traymon | winmsd) folder=lib/velnet ;;
+	*) folder=bin ;;
+	esac
+	check "$program is not installed as a program in $folder" test -x "$prefix/$folder/$program"
+	[ "$folder" = bin ] || [ ! -e "$prefix/bin/$program" ] || fail "the helper $program is in bin/"
 	if [ -f "$BUILD_DIR/bin/$program.hlp" ]; then
-		check "$program.hlp differs from the build's or is missing beside the program" \
-			cmp -s "$BUILD_DIR/bin/$program.hlp" "$prefix/bin/$program.hlp"
+		check "$program.hlp differs from the build's or is missing in share/velnet" \
+			cmp -s "$BUILD_DIR/bin/$program.hlp" "$prefix/share/velnet/$program.hlp"
 	fi
+done
+ls "$prefix"/bin/*.hlp >/dev/null 2>&1 && fail "help files in bin/: $(ls "$prefix"/bin/*.hlp)"
+for f in share/man/man1/velnet-launch.1.gz share/doc/velnet/copyright share/doc/velnet/changelog.gz; do
+	expect_file "$f"
 done
 # The real NICs' libraries are the default, beside the program; the
 # simulated ones have a folder of their own.

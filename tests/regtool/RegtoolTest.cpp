@@ -119,9 +119,9 @@ TEST_F(RegtoolTest, ErrorsAreOneLineAndNonZero)
     };
     writeFile(dir.file("bad.reg"), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"\\x\"\n");
     const std::vector<Case> cases = {
-        {{}, "ERROR: Invalid syntax. Type \"REG /?\" for usage.\n"},
-        {{"frobnicate"}, "ERROR: Invalid syntax. Type \"REG /?\" for usage.\n"},
-        {{"query"}, "ERROR: Invalid syntax. Type \"REG QUERY /?\" for usage.\n"},
+        {{}, "ERROR: Invalid syntax. Type \"regtool /?\" for usage.\n"},
+        {{"frobnicate"}, "ERROR: Invalid syntax. Type \"regtool /?\" for usage.\n"},
+        {{"query"}, "ERROR: Invalid syntax. Type \"regtool query /?\" for usage.\n"},
         {{"query", "HKLM\\SOFTWARE\\Nothing"},
          "ERROR: The system was unable to find the specified registry key or value.\n"},
         {{"query", "HKLM\\SOFTWARE\\Corvane", "/v", "missing"},
@@ -136,7 +136,7 @@ TEST_F(RegtoolTest, ErrorsAreOneLineAndNonZero)
         {{"add", "HKLM\\SOFTWARE\\Corvane", "/v", "x", "/t", "REG_FOO", "/d", "1"},
          "ERROR: Invalid type \"REG_FOO\".\n"},
         {{"add", "HKLM\\SOFTWARE\\Corvane", "/v"},
-         "ERROR: Invalid syntax. Type \"REG ADD /?\" for usage.\n"},
+         "ERROR: Invalid syntax. Type \"regtool add /?\" for usage.\n"},
         {{"delete", "HKLM\\SOFTWARE\\Corvane", "/v", "nothing", "/f"},
          "ERROR: The system was unable to find the specified registry key or value.\n"},
         {{"import", dir.file("absent.reg")},

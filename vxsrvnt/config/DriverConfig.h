@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+// Added after the first version: AdapterConfig::title (read by apply for the NIC's alias).
 
 #include <array>
 #include <cstdint>
@@ -55,6 +56,8 @@ struct AdapterConfig
     int adapterNumber = 0;      // 1..50
     std::vector<int> instances; // ascending
     std::string baseMacAddress; // Base_Mac_Address as stored ("00-A0-CC-4E-1F-02")
+    std::string
+        title; // Title of the first instance's NetworkCards key (added for apply: the NIC's alias)
     std::optional<std::uint32_t> busNumber;
     std::optional<std::uint32_t> slotNumber;
     std::optional<std::uint32_t> adapterSeq;

@@ -243,8 +243,11 @@ void EthNic::addPciRows(std::vector<Row>& rows) const
                     }});
     rows.push_back({"MSI Vectors", [this] {
                         std::string text;
-                        for (const int vector : sysfs_.msiVectors(interface_.name))
-                            text += (text.empty() ? "" : " ") + std::to_string(vector);
+                        for (const int vector : sysfs_.msiVectors(interface_.name)) {
+                            if (!text.empty())
+                                text += ' ';
+                            text += std::to_string(vector);
+                        }
                         return text.empty() ? std::string("None") : text;
                     }});
     rows.push_back({"NUMA Node", [this] {

@@ -152,8 +152,16 @@ void addOffloads(std::vector<ConfigItem>& items, const std::string& name)
         ConfigItem item;
         item.name = feature.name;
         item.options = {"Off", "On"};
-        if (!isDiagnosticFeature(feature.name))
+        switch (optimalOffload(feature.name)) {
+        case OptimalOffload::On:
             item.optimal = 1;
+            break;
+        case OptimalOffload::Off:
+            item.optimal = 0;
+            break;
+        case OptimalOffload::LeftAlone:
+            break;
+        }
         item.current = [name, i]() -> std::optional<std::size_t> {
             Ethtool now(name);
             const auto f = now.features();
@@ -388,9 +396,15 @@ void addMtu(std::vector<ConfigItem>& items, const std::string& name, int ifindex
 
 } // namespace
 
-bool isDiagnosticFeature(const std::string& featureName)
+OptimalOffload optimalOffload(const std::string& featureName)
 {
-    return featureName == "loopback" || featureName == "rx-fcs" || featureName == "rx-all";
+    static const std::set<std::string, std::less<>> keptOff{
+        "loopback", "rx-fcs", "rx-all", "tx-nocache-copy", "rx-gro-list", "rx-udp-gro-forwarding"};
+    if (keptOff.contains(featureName))
+        return OptimalOffload::Off;
+    if (featureName == "rx-lro")
+        return OptimalOffload::LeftAlone;
+    return OptimalOffload::On;
 }
 
 std::vector<ConfigItem> buildSettings(const std::string& interfaceName, int ifindex)

@@ -14,8 +14,19 @@ namespace velnet::ethcfg {
 // offered.
 std::vector<ConfigItem> buildSettings(const std::string& interfaceName, int ifindex);
 
-// Offloads that "Optimal Settings" leaves alone: they are not offloads but
-// test or debugging switches that would stop or spoil traffic.
-bool isDiagnosticFeature(const std::string& featureName);
+// What "Optimal Settings" does with an offload the driver lets change.
+enum class OptimalOffload
+{
+    On,
+    // Off by default in the kernel for a reason: debugging switches that
+    // stop or spoil traffic (loopback, rx-fcs, rx-all), and features meant
+    // only for forwarding or special loads (tx-nocache-copy, rx-gro-list,
+    // rx-udp-gro-forwarding).
+    Off,
+    // Right or wrong by what the machine does: the kernel switches LRO off
+    // itself where the machine forwards, and drivers choose it otherwise.
+    LeftAlone
+};
+OptimalOffload optimalOffload(const std::string& featureName);
 
 } // namespace velnet::ethcfg

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "common/platform/DisplayCheck.h"
 #include "libraries/system/traymon/LinkStatus.h"
 #include "libraries/system/traymon/TrayMonitorWindow.h"
 
@@ -9,6 +10,10 @@
 // starting) ends at once; otherwise the monitor runs until asked to close.
 int main(int argc, char* argv[])
 {
+    // Started without a display (from a shell, over ssh), Qt would abort.
+    const velnet::platform::DisplayCheck display(argc, argv, "traymon");
+    if (!display.available())
+        return 1;
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     if (QApplication::arguments().contains(QStringLiteral("-off")))

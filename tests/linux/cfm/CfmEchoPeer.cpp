@@ -8,6 +8,9 @@
 //   run ends; the line "stop" (or the end of input) stops it.
 // ROLE inject: foreign CFM frames to --target from --source until "stop"
 //   (with --other-levels-only none of level 7); then "injected N".
+// ROLE probe: one loopback message to --target with a Data TLV of --data
+//   bytes; then "reply LENGTH TLVS" (the reply's frame length and how many of
+//   the message's TLVs came back unchanged) or "no reply".
 // ROLE raw-pong: sends every frame of the benchmark's EtherType back with the
 //   addresses swapped, until killed.
 #include "linux/cfm/CfmEcho.h"
@@ -28,6 +31,7 @@
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -46,6 +50,7 @@ struct Options
     std::string name;
     bool continuous = false;
     bool otherLevelsOnly = false;
+    std::size_t data = 0;
     MacAddress target{};
     MacAddress source{};
 };
@@ -209,6 +214,57 @@ int inject(const Options& options)
     return 0;
 }
 
+// A message as another implementation sends it: a Data TLV (type 3) of a
+// counting pattern, so that a reply that changed a byte is told apart.
+LoopbackFrame probeMessage(const Options& options, const MacAddress& source)
+{
+    LoopbackFrame message;
+    message.destination = options.target;
+    message.source = source;
+    message.transactionId = 0x0DA7A000u + static_cast<std::uint32_t>(options.data);
+    message.senderName = "probe";
+    std::vector<std::uint8_t> tlv{3, static_cast<std::uint8_t>(options.data >> 8),
+                                  static_cast<std::uint8_t>(options.data)};
+    for (std::size_t i = 0; i < options.data; ++i)
+        tlv.push_back(static_cast<std::uint8_t>(i * 7));
+    message.otherTlvs = {tlv, {0x1F, 0x00, 0x04, 0x00, 0x80, 0xC2, 0x01}};
+    return message;
+}
+
+int probe(const Options& options)
+{
+    const int fd = openRawSocket(options.interface, kCfmEtherType);
+    std::ifstream addressFile("/sys/class/net/" + options.interface + "/address");
+    std::string address;
+    addressFile >> address;
+    const LoopbackFrame message = probeMessage(options, parseMac(address));
+    const auto bytes = buildLoopbackFrame(message);
+    if (::send(fd, bytes.data(), bytes.size(), 0) < 0) {
+        std::cout << "end error send: " << std::strerror(errno) << std::endl;
+        return 1;
+    }
+    timeval timeout{2, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::vector<std::uint8_t> frame(65536 + ETH_HLEN);
+    for (;;) {
+        const auto n = ::recv(fd, frame.data(), frame.size(), 0);
+        if (n < 0) {
+            std::cout << "no reply" << std::endl;
+            return 0;
+        }
+        const auto reply = parseLoopbackFrame(std::span(frame.data(), static_cast<std::size_t>(n)));
+        if (!reply || reply->opcode != CfmOpcode::LoopbackReply ||
+            reply->transactionId != message.transactionId)
+            continue;
+        std::size_t same = 0;
+        while (same < reply->otherTlvs.size() && same < message.otherTlvs.size() &&
+               reply->otherTlvs[same] == message.otherTlvs[same])
+            ++same;
+        std::cout << "reply " << n << " " << same << std::endl;
+        return 0;
+    }
+}
+
 int rawPong(const Options& options)
 {
     const int fd = openRawSocket(options.interface, kRawEtherType);
@@ -246,6 +302,8 @@ int main(int argc, char** argv)
             options.otherLevelsOnly = true;
         else if (argument == "--target" && i + 1 < argc)
             options.target = parseMac(argv[++i]);
+        else if (argument == "--data" && i + 1 < argc)
+            options.data = std::stoul(argv[++i]);
         else if (argument == "--source" && i + 1 < argc)
             options.source = parseMac(argv[++i]);
         else
@@ -255,6 +313,8 @@ int main(int argc, char** argv)
         return 1;
     if (options.role == "inject")
         return inject(options);
+    if (options.role == "probe")
+        return probe(options);
     if (options.role == "raw-pong")
         return rawPong(options);
     return runSession(options);

@@ -171,3 +171,55 @@ TEST(CfmFrame, OrganizationSpecificTlvBeforeTheSenderIdIsSkipped)
     EXPECT_EQ(parsed->opcode, CfmOpcode::LoopbackReply);
     EXPECT_EQ(parsed->senderName, "bob");
 }
+
+namespace {
+
+std::vector<std::uint8_t> dataTlv(std::size_t length)
+{
+    std::vector<std::uint8_t> tlv{3, static_cast<std::uint8_t>(length >> 8),
+                                  static_cast<std::uint8_t>(length)};
+    for (std::size_t i = 0; i < length; ++i)
+        tlv.push_back(static_cast<std::uint8_t>(i));
+    return tlv;
+}
+
+} // namespace
+
+TEST(CfmFrame, OtherTlvsSurviveARoundTripAndTheSenderIdIsNotAmongThem)
+{
+    LoopbackFrame frame = message("alpha");
+    frame.otherTlvs = {dataTlv(1400), bytesOf({0x1F, 0x00, 0x04, 0x00, 0x80, 0xC2, 0x01})};
+    const auto bytes = buildLoopbackFrame(frame);
+    EXPECT_EQ(bytes.size(), 14u + 8u + 10u + 1403u + 7u + 1u);
+    EXPECT_EQ(parseLoopbackFrame(bytes), frame);
+}
+
+TEST(CfmFrame, ReplyCarriesTheMessagesTlvsThatFitTheMtu)
+{
+    LoopbackFrame lbm = message("alpha");
+    lbm.otherTlvs = {dataTlv(1400), dataTlv(100)};
+    struct Case
+    {
+        std::size_t mtu;
+        std::size_t tlvsBack;
+    };
+    // Frame without the message's TLVs: 14 + 8 + 10 ("bravo") + 1 = 33 bytes.
+    for (const Case c : {Case{9000, 2},
+                         {1500, 1},
+                         {33 - 14 + 1403 + 103, 2},
+                         {33 - 14 + 1403 + 102, 1},
+                         {1418, 0},
+                         {46, 0}}) {
+        SCOPED_TRACE("mtu " + std::to_string(c.mtu));
+        const LoopbackFrame reply = loopbackReply(lbm, kPeer, "bravo", c.mtu);
+        EXPECT_EQ(reply.opcode, CfmOpcode::LoopbackReply);
+        EXPECT_EQ(reply.destination, kStation);
+        EXPECT_EQ(reply.source, kPeer);
+        EXPECT_EQ(reply.transactionId, lbm.transactionId);
+        EXPECT_EQ(reply.senderName, "bravo");
+        EXPECT_EQ(reply.otherTlvs,
+                  std::vector(lbm.otherTlvs.begin(),
+                              lbm.otherTlvs.begin() + static_cast<std::ptrdiff_t>(c.tlvsBack)));
+        EXPECT_LE(buildLoopbackFrame(reply).size(), 14 + c.mtu);
+    }
+}

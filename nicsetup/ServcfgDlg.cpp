@@ -289,7 +289,9 @@ bool CServcfgDlg::mayOverwriteOtherChanges()
     // The save writes every NIC as this dialog holds it: whatever another
     // program wrote to the configuration since the load would be lost
     // without a word, so the user decides, as in any editor of a shared file.
-    if (StoreFingerprint::take(theApp.registry()) == loaded_)
+    // A store that cannot be written now is the save's to report, with its reason.
+    if (theApp.registry().checkWritable() != registry::Status::Success ||
+        StoreFingerprint::take(theApp.registry()) == loaded_)
         return true;
     return ui::messageBox(kChangedByAnother, PROGRAM_NAME, ui::Buttons::YesNo, ui::Icon::Warning) ==
            ui::Answer::Yes;

@@ -36,9 +36,11 @@ void CReportSavedDlg::showText(QPlainTextEdit* control, const std::string& text,
     control->setPlainText(QString::fromStdString(text));
     control->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     control->viewport()->setAutoFillBackground(false);
+    // The text edit scrolls unless the last line has room to spare below
+    // it: exactly the lines' height is one line too little.
     control->setMinimumHeight(control->fontMetrics().lineSpacing() * lines +
                               int(control->document()->documentMargin() * 2) +
-                              2 * control->frameWidth());
+                              2 * control->frameWidth() + kLastLineRoom);
 }
 
 void CReportSavedDlg::fitBuiltInAddresses(QPlainTextEdit* control)

@@ -45,6 +45,7 @@ private:
 
     // Room a line's layout takes beyond its text's advance.
     static constexpr int kWrapSlack = 4;
+    static constexpr int kLastLineRoom = 2;
 
     static void showText(QPlainTextEdit* control, const std::string& text, int lines);
     static void fitBuiltInAddresses(QPlainTextEdit* control);

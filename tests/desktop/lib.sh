@@ -68,6 +68,8 @@ start_window_manager() {
 	background_pids="$background_pids $!"
 	wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
 		skip "openbox did not start: $(cat "$work/openbox.log")"
+	# It announces itself before it has taken over the screen.
+	sleep 1
 }
 
 # The client area of window $1, as the X server has it: "x y width height".

@@ -420,7 +420,7 @@ private slots:
         QtTestResponder responder;
         responder.expect(saveQuestion(Answer::Yes));
         responder.expect(changedByAnother(Answer::No));
-        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        click(dlg.get(), "initExit");
         QVERIFY(responder.verify());
         QVERIFY(dlg->isVisible());
         QCOMPARE(rowTexts(list(dlg.get()))[1], QString("Sampling Window=64"));
@@ -428,7 +428,7 @@ private slots:
 
         responder.expect(saveQuestion(Answer::Yes));
         responder.expect(changedByAnother(Answer::Yes));
-        QTest::mouseClick(button(dlg.get(), "initExit"), Qt::LeftButton);
+        click(dlg.get(), "initExit");
         QVERIFY(responder.verify());
         QVERIFY(!dlg->isVisible());
         QCOMPARE(valueDword(*store_, parameters(0), "SamplingWindow"),

@@ -295,7 +295,7 @@ private slots:
         std::string error;
         QCOMPARE(StartupDiscovery::run(error, false), 1);
         velnet::test::QtTestResponder r;
-        CNicDetailsDlg details(*context_);
+        CNicDetailsDlg details(own_->context());
         details.show();
         QVERIFY(QTest::qWaitForWindowExposed(&details));
         auto* list = child<QTreeWidget>(&details, "detailsList");

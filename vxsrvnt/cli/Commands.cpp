@@ -216,7 +216,7 @@ int Commands::pair()
                       labelOf(m->bindings, *primary));
 }
 
-int Commands::unpair()
+int Commands::onFirstNic(const std::function<int(const Machine&, int adapter)>& edit)
 {
     auto m = machine();
     if (!m)
@@ -224,39 +224,39 @@ int Commands::unpair()
     const auto adapter = resolveNic(*m, line_.operands[0]);
     if (!adapter)
         return failed(adapter.error());
-    return edited(PairEditor(registry_).unpair(*adapter),
-                  labelOf(m->bindings, *adapter) + " and its partner are stand-alone now");
+    return edit(*m, *adapter);
+}
+
+int Commands::unpair()
+{
+    return onFirstNic([&](const Machine& m, int adapter) {
+        return edited(PairEditor(registry_).unpair(adapter),
+                      labelOf(m.bindings, adapter) + " and its partner are stand-alone now");
+    });
 }
 
 int Commands::vlanAdd()
 {
-    auto m = machine();
-    if (!m)
-        return failed(m.error(), kExitNoStore);
-    const auto adapter = resolveNic(*m, line_.operands[0]);
-    if (!adapter)
-        return failed(adapter.error());
-    const std::string& idText = line_.operands[1];
-    std::uint32_t id = 0;
-    const auto [end, error] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
-    if (error != std::errc() || end != idText.data() + idText.size())
-        return failed("the VLAN identifier must be a number, not \"" + idText + "\"", kExitUsage);
-    return edited(VlanEditor(registry_).add(*adapter, id, line_.operands[2], line_.address),
-                  labelOf(m->bindings, *adapter) + " has VLAN " + idText + " \"" +
-                      line_.operands[2] + "\" now");
+    return onFirstNic([&](const Machine& m, int adapter) {
+        const std::string& idText = line_.operands[1];
+        std::uint32_t id = 0;
+        const auto [end, error] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
+        if (error != std::errc() || end != idText.data() + idText.size())
+            return failed("the VLAN identifier must be a number, not \"" + idText + "\"",
+                          kExitUsage);
+        return edited(VlanEditor(registry_).add(adapter, id, line_.operands[2], line_.address),
+                      labelOf(m.bindings, adapter) + " has VLAN " + idText + " \"" +
+                          line_.operands[2] + "\" now");
+    });
 }
 
 int Commands::vlanRemove()
 {
-    auto m = machine();
-    if (!m)
-        return failed(m.error(), kExitNoStore);
-    const auto adapter = resolveNic(*m, line_.operands[0]);
-    if (!adapter)
-        return failed(adapter.error());
-    return edited(VlanEditor(registry_).remove(*adapter, line_.operands[1]),
-                  labelOf(m->bindings, *adapter) + " has no VLAN \"" + line_.operands[1] +
-                      "\" any more");
+    return onFirstNic([&](const Machine& m, int adapter) {
+        return edited(VlanEditor(registry_).remove(adapter, line_.operands[1]),
+                      labelOf(m.bindings, adapter) + " has no VLAN \"" + line_.operands[1] +
+                          "\" any more");
+    });
 }
 
 int Commands::removeLinks()

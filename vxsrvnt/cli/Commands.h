@@ -7,6 +7,7 @@
 #include "vxsrvnt/nics/AdapterBinder.h"
 #include "vxsrvnt/service/RuntimeFiles.h"
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -46,6 +47,9 @@ private:
 
     Result<Machine> machine();
     Result<int> resolveNic(const Machine& machine, const std::string& argument) const;
+    // Runs `edit` with the machine and the adapter the first operand names;
+    // the exit status of whichever failed first otherwise.
+    int onFirstNic(const std::function<int(const Machine&, int adapter)>& edit);
     // After a change of the store: what it now asks for, applied.
     int edited(const Outcome& outcome, const std::string& done);
     int failed(const std::string& message, int status = kExitFailed);

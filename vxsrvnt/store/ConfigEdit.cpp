@@ -32,6 +32,13 @@ Outcome ConfigEdit::begin()
     return {};
 }
 
+Result<AdapterConfig*> ConfigEdit::beginWith(int adapterNumber)
+{
+    if (Outcome begun = begin(); !begun)
+        return fail(begun.error());
+    return adapter(adapterNumber);
+}
+
 Result<AdapterConfig*> ConfigEdit::adapter(int number)
 {
     for (AdapterConfig& a : config_.adapters)

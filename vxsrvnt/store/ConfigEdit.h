@@ -21,6 +21,8 @@ public:
     ~ConfigEdit();
 
     Outcome begin();
+    // begin(), then the one adapter the command changes.
+    Result<AdapterConfig*> beginWith(int adapterNumber);
     DriverConfig& config() { return config_; }
     registry::Registry& registry() { return registry_; }
 

@@ -61,9 +61,7 @@ Outcome PairEditor::pair(int primaryNumber, int backupNumber, const FailoverSett
 Outcome PairEditor::unpair(int adapterNumber)
 {
     ConfigEdit edit(registry_);
-    if (Outcome begun = edit.begin(); !begun)
-        return begun;
-    auto adapter = edit.adapter(adapterNumber);
+    auto adapter = edit.beginWith(adapterNumber);
     if (!adapter)
         return fail(adapter.error());
     AdapterConfig& a = **adapter;

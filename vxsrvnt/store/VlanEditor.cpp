@@ -101,9 +101,7 @@ Outcome VlanEditor::add(int adapterNumber, std::uint32_t id, const std::string& 
     if (!stored)
         return fail(stored.error());
     ConfigEdit edit(registry_);
-    if (Outcome begun = edit.begin(); !begun)
-        return begun;
-    auto adapter = edit.adapter(adapterNumber);
+    auto adapter = edit.beginWith(adapterNumber);
     if (!adapter)
         return fail(adapter.error());
     AdapterConfig& a = **adapter;
@@ -137,9 +135,7 @@ Outcome VlanEditor::add(int adapterNumber, std::uint32_t id, const std::string& 
 Outcome VlanEditor::remove(int adapterNumber, const std::string& name)
 {
     ConfigEdit edit(registry_);
-    if (Outcome begun = edit.begin(); !begun)
-        return begun;
-    auto adapter = edit.adapter(adapterNumber);
+    auto adapter = edit.beginWith(adapterNumber);
     if (!adapter)
         return fail(adapter.error());
     AdapterConfig& a = **adapter;

@@ -6,6 +6,7 @@
 #include "linux/netlink/Rtnl.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/vxsrvnt/apply/BondTopology.h"
+#include "tests/vxsrvnt/apply/PlainAdapter.h"
 #include "vxsrvnt/apply/Applier.h"
 #include "vxsrvnt/apply/DesiredState.h"
 
@@ -25,18 +26,9 @@ namespace vx = velnet::vxsrvnt;
 
 namespace {
 
-vx::AdapterConfig adapter(int number)
-{
-    vx::AdapterConfig config;
-    config.adapterNumber = number;
-    config.instances = {number};
-    config.vlanNameMissing = true;
-    return config;
-}
-
 vx::DriverConfig standAlone()
 {
-    return {{adapter(1), adapter(2)}};
+    return {{vx::test::plainAdapter(1), vx::test::plainAdapter(2)}};
 }
 
 vx::FailoverSettings quickFailover(const std::string& switchForever = "Disabled")

@@ -2,6 +2,8 @@
 // What the store asks of the kernel, without a kernel.
 #include "vxsrvnt/apply/DesiredState.h"
 
+#include "tests/vxsrvnt/apply/PlainAdapter.h"
+
 #include <gtest/gtest.h>
 
 namespace vx = velnet::vxsrvnt;
@@ -9,21 +11,13 @@ using velnet::netlink::BondOptions;
 
 namespace {
 
-vx::AdapterConfig adapter(int number)
-{
-    vx::AdapterConfig config;
-    config.adapterNumber = number;
-    config.instances = {number};
-    config.vlanNameMissing = true;
-    return config;
-}
-
 const std::vector<vx::NicBinding> kNics{
     {1, "eth0", 11, {}}, {2, "eth1", 12, {}}, {3, "eth2", 13, {}}};
 
 vx::DriverConfig pairOf1And2(const vx::FailoverSettings& failover = {})
 {
-    vx::DriverConfig config{{adapter(1), adapter(2), adapter(3)}};
+    vx::DriverConfig config{
+        {vx::test::plainAdapter(1), vx::test::plainAdapter(2), vx::test::plainAdapter(3)}};
     config.adapters[0].backupAdapter = 2;
     config.adapters[1].primaryAdapter = 1;
     config.adapters[1].failover = failover;
@@ -73,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(Table, FailoverMapping,
 
 TEST(DesiredState, aPairIsKnownFromEitherSideAndNamedAfterItsPrimary)
 {
-    vx::DriverConfig config{{adapter(1), adapter(2), adapter(3)}};
+    vx::DriverConfig config{
+        {vx::test::plainAdapter(1), vx::test::plainAdapter(2), vx::test::plainAdapter(3)}};
     config.adapters[2].backupAdapter = 1; // a backup in VLAN mode keeps no PRIMARYADAPTERNUMBER
     const vx::DesiredState state = vx::DesiredState::from(config, kNics);
     ASSERT_EQ(state.bonds.size(), 1u);

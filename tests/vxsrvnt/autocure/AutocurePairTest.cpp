@@ -154,11 +154,5 @@ TEST_F(AutocurePair, BothMembersSickAlertOnly)
 
 int main(int argc, char** argv)
 {
-    using velnet::vxsrvnt::autocure::test::ScratchNetns;
-    if (auto why = ScratchNetns::unavailableReason()) {
-        std::cout << "SKIPPED: " << *why << "\n";
-        return 77;
-    }
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return velnet::vxsrvnt::autocure::test::ScratchNetns::runAllTestsOrSkip(argc, argv);
 }

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <sched.h>
 #include <stdexcept>
@@ -13,6 +15,16 @@
 namespace velnet::vxsrvnt::autocure::test {
 
 using velnet::test::ChildProcess;
+
+int ScratchNetns::runAllTestsOrSkip(int argc, char** argv)
+{
+    if (auto why = unavailableReason()) {
+        std::cout << "SKIPPED: " << *why << "\n";
+        return 77;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
 
 std::optional<std::string> ScratchNetns::unavailableReason()
 {

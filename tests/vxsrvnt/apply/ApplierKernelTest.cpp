@@ -241,6 +241,15 @@ TEST_F(ApplierKernelTest, aSecondApplyOfTheSameStoreChangesNothing)
     apply(pairedWithVlan());
     const std::string vlan = vx::fitLinkName(kVlanName, 10);
     const std::vector<std::string> names{"vxbond1", "eth-a", "eth-b", vlan};
+    // The first apply's own events (a carrier coming up late on a slow
+    // machine) are over before the second one is watched.
+    const bool settled = within(5000ms, [&] {
+                             for (const std::string& name : names)
+                                 if (text(BondTopology::link(name), "operstate") != "UP")
+                                     return false;
+                             return true;
+                         }).has_value();
+    ASSERT_TRUE(settled) << "the links made by the first apply never came up";
     std::vector<int> before;
     for (const std::string& name : names)
         before.push_back(BondTopology::ifindex(name));

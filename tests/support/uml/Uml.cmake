@@ -10,6 +10,9 @@ function(velnet_add_uml_test name)
   cmake_parse_arguments(ARG "" "" "COMMAND;ENVIRONMENT" ${ARGN})
   set(scratch ${CMAKE_CURRENT_BINARY_DIR}/${name}.scratch)
   add_test(NAME ${name} COMMAND ${VELNET_UML_RUN} ${scratch} ${ARG_COMMAND})
+  if(VELNET_SANITIZE)
+    list(APPEND ARG_ENVIRONMENT VELNET_SANITIZED=1)
+  endif()
   set_tests_properties(${name} PROPERTIES
     SKIP_RETURN_CODE 77
     TIMEOUT 900

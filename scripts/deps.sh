@@ -11,7 +11,7 @@ velnet_packages=(
   dpkg-dev man-db libxml2-utils polkitd x11-utils xdotool
   clang libclang-rt-14-dev
   iproute2 tcpdump lintian
-  libmnl-dev user-mode-linux kmod iputils-ping libsystemd-dev systemd
+  libmnl-dev user-mode-linux kmod iputils-ping libsystemd-dev systemd jq
 )
 
 velnet_install_missing() {

@@ -36,6 +36,37 @@ std::string fixed(double value, int decimals)
     return text;
 }
 
+std::string autocureText(const json& h)
+{
+    if (h.value("state", "") != "watching")
+        return h.value("level", "") + ", " + h.value("state", "");
+    std::string line = h.value("level", "") + ", window " +
+                       std::to_string(h.value("windowSeconds", 0)) + " s (" +
+                       fixed(h.value("windowElapsedSeconds", 0.0), 0) + " s in)";
+    if (const json& w = h["lastWindow"]; w.is_object())
+        line += ", last window " + w.value("verdict", "") + ": " +
+                std::to_string(w.value("packets", 0ull)) + " packets, " +
+                std::to_string(w.value("badPackets", 0ull)) + " bad (" +
+                fixed(w.value("badPercent", 0.0), 1) + "%)";
+    line += ", bad in a row " + std::to_string(h.value("badWindowsInARow", 0)) + ", cures " +
+            std::to_string(h.value("cures", 0));
+    if (const json& a = h["lastAlert"]; a.is_object())
+        line += ", last alert " + a.value("kind", "") + " " + fixed(a.value("secondsAgo", 0.0), 0) +
+                " s ago: " + a.value("message", "");
+    return line;
+}
+
+std::string probesText(const json& p)
+{
+    if (!p.is_object())
+        return "";
+    const int missed = p.value("missedInARow", 0);
+    return "; diagnostic packets from adapter " + std::to_string(p.value("partner", 0)) + ": " +
+           (p.value("deaf", false) ? "not heard (" + std::to_string(missed) + " missed in a row)"
+            : missed > 0           ? std::to_string(missed) + " missed in a row"
+                                   : std::string("heard"));
+}
+
 } // namespace
 
 json HealthFile::toJson(const autocure::NicHealth& h)
@@ -63,11 +94,15 @@ json HealthFile::toJson(const autocure::NicHealth& h)
     return entry;
 }
 
-void HealthFile::write(const std::vector<autocure::NicHealth>& snapshot) const
+void HealthFile::write(const std::vector<autocure::NicHealth>& snapshot,
+                       const std::vector<failover::ProbeHealth>& probes) const
 {
     json adapters = json::object();
     for (const autocure::NicHealth& h : snapshot)
         adapters[std::to_string(h.adapterNumber)] = toJson(h);
+    for (const failover::ProbeHealth& p : probes)
+        adapters[std::to_string(p.adapterNumber)]["probes"] = {
+            {"partner", p.partner}, {"missedInARow", p.missedInARow}, {"deaf", p.deaf}};
     const json whole = {{"written", wallSeconds()}, {"adapters", adapters}};
     const std::string temporary = path_ + ".new";
     {
@@ -97,22 +132,7 @@ std::optional<json> HealthFile::read(double maxAgeSeconds) const
 
 std::string HealthFile::text(const json& h)
 {
-    if (h.value("state", "") != "watching")
-        return h.value("level", "") + ", " + h.value("state", "");
-    std::string line = h.value("level", "") + ", window " +
-                       std::to_string(h.value("windowSeconds", 0)) + " s (" +
-                       fixed(h.value("windowElapsedSeconds", 0.0), 0) + " s in)";
-    if (const json& w = h["lastWindow"]; w.is_object())
-        line += ", last window " + w.value("verdict", "") + ": " +
-                std::to_string(w.value("packets", 0ull)) + " packets, " +
-                std::to_string(w.value("badPackets", 0ull)) + " bad (" +
-                fixed(w.value("badPercent", 0.0), 1) + "%)";
-    line += ", bad in a row " + std::to_string(h.value("badWindowsInARow", 0)) + ", cures " +
-            std::to_string(h.value("cures", 0));
-    if (const json& a = h["lastAlert"]; a.is_object())
-        line += ", last alert " + a.value("kind", "") + " " + fixed(a.value("secondsAgo", 0.0), 0) +
-                " s ago: " + a.value("message", "");
-    return line;
+    return autocureText(h) + probesText(h.contains("probes") ? h["probes"] : json());
 }
 
 } // namespace velnet::vxsrvnt

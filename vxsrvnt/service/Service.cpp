@@ -7,6 +7,8 @@
 #include "vxsrvnt/autocure/LinuxNicActions.h"
 #include "vxsrvnt/autocure/Monitor.h"
 #include "vxsrvnt/autocure/RtnlCounterSource.h"
+#include "vxsrvnt/failover/PacketProbeTransport.h"
+#include "vxsrvnt/failover/ProbeMonitor.h"
 #include "vxsrvnt/nics/AdapterBinder.h"
 #include "vxsrvnt/nics/NicDiscovery.h"
 #include "vxsrvnt/service/ServiceLog.h"
@@ -114,6 +116,9 @@ bool Service::startUp()
     alerts_ = std::make_unique<autocure::JournalAlertSink>();
     clock_ = std::make_unique<autocure::SteadyClock>();
     monitor_ = std::make_unique<autocure::Monitor>(*counters_, *actions_, *alerts_, *clock_);
+    probeTransport_ = std::make_unique<failover::PacketProbeTransport>();
+    probes_ =
+        std::make_unique<failover::ProbeMonitor>(*probeTransport_, *counters_, *actions_, *alerts_);
     // Without a watch the service still reloads on SIGHUP.
     if (Outcome watching = watcher_.start(); !watching)
         ServiceLog::write(ServiceLog::Warning, watching.error() + "; reload with SIGHUP");
@@ -178,6 +183,7 @@ void Service::applyAndConfigure(const DriverConfig& config, const std::vector<Ni
         ServiceLog::write(ServiceLog::Error, "applying the store failed: " + report.error());
     }
     monitor_->configure(config, bindings);
+    probes_->configure(config, bindings);
     notifier_.ready(summary(config, bindings.size(), report ? &*report : nullptr));
 }
 
@@ -218,7 +224,8 @@ Outcome Service::restoreLinks()
 void Service::tick()
 {
     monitor_->tick();
-    health_.write(monitor_->snapshot());
+    probes_->tick();
+    health_.write(monitor_->snapshot(), probes_->snapshot());
 }
 
 int Service::loop(int signalFd, int timerFd)

@@ -27,6 +27,11 @@ class JournalAlertSink;
 class SteadyClock;
 } // namespace velnet::vxsrvnt::autocure
 
+namespace velnet::vxsrvnt::failover {
+class PacketProbeTransport;
+class ProbeMonitor;
+} // namespace velnet::vxsrvnt::failover
+
 namespace velnet::vxsrvnt {
 
 // `vxsrvnt run`, what the unit starts. At start: `install` (new NICs get
@@ -34,8 +39,9 @@ namespace velnet::vxsrvnt {
 // then READY=1. A reload (SIGHUP, or the store changed on disk) applies the
 // store again between RELOADING=1 and READY=1, reconfigures the monitor and,
 // once applied, clears nicsetup's PromptForReboot: the saved configuration
-// is in force without a restart. Once a second the monitor ticks and its
-// health goes to the run-time folder for `status`. SIGTERM or SIGINT ends it
+// is in force without a restart. Once a second the monitor ticks, the pairs'
+// diagnostic packets go out and are judged, and the health goes to the
+// run-time folder for `status`. SIGTERM or SIGINT ends it
 // with status 0, leaving the links in place.
 //
 // A store that cannot be read is reported with its file and line; the kernel
@@ -71,6 +77,8 @@ private:
     std::unique_ptr<autocure::JournalAlertSink> alerts_;
     std::unique_ptr<autocure::SteadyClock> clock_;
     std::unique_ptr<autocure::Monitor> monitor_;
+    std::unique_ptr<failover::PacketProbeTransport> probeTransport_;
+    std::unique_ptr<failover::ProbeMonitor> probes_;
     // The store and bindings last applied, for a re-apply after a cure.
     std::optional<DriverConfig> applied_;
     std::vector<NicBinding> bindings_;

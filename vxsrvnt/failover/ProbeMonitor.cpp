@@ -28,11 +28,6 @@ bool working(const LinkCounters* link)
     return link && link->adminUp && link->carrier;
 }
 
-std::string packets(int count)
-{
-    return std::to_string(count) + (count == 1 ? " packet" : " packets");
-}
-
 } // namespace
 
 ProbeMonitor::ProbeMonitor(ProbeTransport& transport, autocure::CounterSource& links,
@@ -177,6 +172,8 @@ void ProbeMonitor::listen(Pair& pair, const std::vector<LinkCounters>& links)
 
 void ProbeMonitor::judge(Pair& pair, int bond)
 {
+    if (!pair.members[0].deaf && !pair.members[1].deaf && !pair.tookFromPrimary)
+        return; // all well: the bond need not be asked
     const std::optional<int> activeIndex = actions_.activeMember(bond);
     int active = -1;
     for (int i = 0; i < 2; ++i)
@@ -187,7 +184,7 @@ void ProbeMonitor::judge(Pair& pair, int bond)
     Member& current = pair.members[active];
     Member& standby = pair.members[1 - active];
     const bool checkStandby = pair.failover.alternateNicChecking == "Enabled";
-    const std::string missed = packets(limit(pair));
+    const std::string missed = std::to_string(limit(pair)) + " diagnostic packets";
 
     if (current.deaf) {
         const bool standbyFit = (!checkStandby || !standby.deaf) && pair.leftDeaf != 1 - active;
@@ -199,7 +196,7 @@ void ProbeMonitor::judge(Pair& pair, int bond)
         if (!pair.bothReported)
             emit(current, AlertKind::Error, "probes-lost",
                  "neither " + current.binding.ifname + " nor " + standby.binding.ifname +
-                     " hears the other's diagnostic packets (the last " + missed +
+                     " hears the other (the last " + missed +
                      "): one of them or the network between them has failed; the traffic "
                      "stays on " +
                      current.binding.ifname,

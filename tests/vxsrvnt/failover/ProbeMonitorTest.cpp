@@ -3,8 +3,10 @@
 // deaf, when the traffic moves, what is alerted, by the failover values.
 #include "vxsrvnt/failover/ProbeMonitor.h"
 
+#include "tests/support/TempDir.h"
 #include "tests/vxsrvnt/autocure/AutocureFakes.h"
 #include "vxsrvnt/failover/ProbeFrame.h"
+#include "vxsrvnt/service/HealthFile.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -137,8 +139,9 @@ TEST_P(ProbeFailBackTest, aDeafActiveMemberHandsOverAndGetsTheTrafficBackAsTheBo
     ASSERT_EQ(sink_.written.size(), 1u);
     EXPECT_EQ(sink_.written[0].kind, AlertKind::Warning);
     EXPECT_EQ(sink_.written[0].ifname, "eth-a");
-    EXPECT_EQ(sink_.written[0].message,
-              "hears none of the last 2 packets from eth-b: traffic handed over to eth-b");
+    EXPECT_EQ(
+        sink_.written[0].message,
+        "hears none of the last 2 diagnostic packets from eth-b: traffic handed over to eth-b");
 
     wire_.cut.clear();
     ticks(3);
@@ -261,6 +264,25 @@ TEST(ProbeFrameTest, probesAreKnownByTheirSenderAndNothingElse)
     other.opcode = cfmecho::CfmOpcode::LoopbackReply;
     EXPECT_FALSE(isProbeFrom(cfmecho::buildLoopbackFrame(other), fromA));
     EXPECT_FALSE(isProbeFrom(std::span(probe).first(20), fromA));
+}
+
+TEST(ProbeStatusTest, statusSaysWhatEachMemberHearsThroughTheHealthFile)
+{
+    const test::TempDir dir;
+    const HealthFile file(dir.file("health.json"));
+    const auto nic = [](int adapterNumber) {
+        autocure::NicHealth health; // autocure off
+        health.adapterNumber = adapterNumber;
+        return health;
+    };
+    file.write({nic(1), nic(2), nic(3)}, {{1, 2, 0, false}, {2, 1, 3, true}});
+    const auto adapters = file.read(60);
+    ASSERT_TRUE(adapters.has_value());
+    EXPECT_EQ(HealthFile::text((*adapters)["1"]),
+              "Basic, off; diagnostic packets from adapter 2: heard");
+    EXPECT_EQ(HealthFile::text((*adapters)["2"]),
+              "Basic, off; diagnostic packets from adapter 1: not heard (3 missed in a row)");
+    EXPECT_EQ(HealthFile::text((*adapters)["3"]), "Basic, off");
 }
 
 } // namespace

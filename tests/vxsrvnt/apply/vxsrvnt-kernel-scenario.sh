@@ -97,6 +97,26 @@ check "a second apply has nothing to do" grep -q "already matches" <<<"$out"
 check "a second apply keeps every ifindex" test "$(ifindexes)" = "$before"
 check "a second apply makes no link events" test ! -s "$scratch/monitor.txt"
 
+# --- the service's diagnostic packets: a member that keeps its link and stops receiving ---
+wait_for() { for _ in $(seq 50); do "$@" && return 0; sleep 0.2; done; return 1; }
+active_is() { [ "$(active)" = "$1" ]; }
+ip netns exec "$svc" "$vx" --store "$store" run >"$scratch/probes.txt" 2>&1 &
+service=$!
+sleep 3
+check "status says each member hears its partner's packets" \
+  grep -q "diagnostic packets from adapter 2: heard" <<<"$(vxs status 2>&1)"
+ip -n "$peer" link set dev far1 type bridge_slave mcast_flood off
+check "the active member that hears nothing hands the traffic over" wait_for active_is eth2
+check "the service says why" grep -qF \
+  "eth1 (adapter 1): hears none of the last 2 diagnostic packets from eth2: traffic handed over to eth2" \
+  "$scratch/probes.txt"
+check "traffic still reaches the peer" in_svc ping -c 1 -W 2 -q 10.78.0.2
+ip -n "$peer" link set dev far1 type bridge_slave mcast_flood on
+check "the primary that hears again gets the traffic back" wait_for active_is eth1
+kill -TERM "$service"
+wait "$service"
+service=
+
 # --- a store the service cannot parse ---
 cp "$store" "$scratch/good.reg"
 printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM]\nno value here\n' >"$store"

@@ -138,15 +138,5 @@ TEST_F(ProbeKernelTest, anActiveMemberThatStopsReceivingHandsOverAndGetsTheTraff
     EXPECT_TRUE(BondTopology::ping(BondTopology::kPeerAddress));
 }
 
-TEST_F(ProbeKernelTest, aStandbyThatStopsReceivingIsReportedAndKeepsNoTraffic)
-{
-    tickUntil(2, [] { return false; });
-    floodTo("far-b", false);
-    EXPECT_GT(tickUntil(6, [this] { return !sink_.written.empty(); }), 0);
-    EXPECT_EQ(sink_.events(), "standby-deaf");
-    EXPECT_EQ(sink_.written[0].ifname, "eth-b");
-    EXPECT_EQ(activeMember(), "eth-a");
-}
-
 } // namespace
 } // namespace velnet::vxsrvnt::failover

@@ -163,16 +163,18 @@ double loadSeconds(const std::string& path)
 }
 
 // 80,000 values in one key took 24 seconds to load: each was looked up by a
-// linear scan, so four times the values took sixteen times as long.
+// linear scan, so 100,000 would take about 37. Found through a hash table they take
+// some 50 ms. The growth with the count is no measure here: the table's
+// misses of the processor's caches grow faster than the count, so a linear
+// load of four times the values takes 5 to 9 times as long, too close to the
+// scan's 16. A bound in seconds leaves a factor of 20 to either side.
 TEST(RegLimits, AKeyWithAHundredThousandValuesLoadsInLinearTime)
 {
     TempDir dir;
     const int count = 100000;
-    writeFile(dir.file("quarter.reg"), wideFile(count / 4));
     writeFile(dir.file("wide.reg"), wideFile(count));
-    const double quarter = loadSeconds(dir.file("quarter.reg"));
-    const double whole = loadSeconds(dir.file("wide.reg"));
-    EXPECT_LT(whole, 9 * quarter) << quarter << " s, then " << whole << " s";
+    const double seconds = loadSeconds(dir.file("wide.reg"));
+    EXPECT_LT(seconds, 2.0) << count << " values";
 
     FileRegistry reg(dir.file("wide.reg"));
     Key key = reg.open(Root::LocalMachine, "wide", Access::Full);
@@ -236,22 +238,18 @@ double deleteAllSeconds(const std::string& path, int count)
 
 // Each deletion closed the gap it left at once: deleting 20,000 values took
 // 90 seconds, four times as long for twice as many; so did loading a file
-// of "v"=- and [-key] lines.
+// of "v"=- and [-key] lines. Now 16,000 of either take some 30 ms. As for the
+// wide key above, a bound in seconds: the growth with the count is blurred
+// by the caches and, on milliseconds, by a busy machine.
 TEST(RegLimits, DeletionsTakeLinearTime)
 {
     TempDir dir;
     const int count = 16000;
-    writeFile(dir.file("quarter.reg"), wideFile(count / 4));
     writeFile(dir.file("whole.reg"), wideFile(count));
-    const double quarter = deleteAllSeconds(dir.file("quarter.reg"), count / 4);
-    const double whole = deleteAllSeconds(dir.file("whole.reg"), count);
-    EXPECT_LT(whole, 9 * quarter) << quarter << " s, then " << whole << " s";
+    EXPECT_LT(deleteAllSeconds(dir.file("whole.reg"), count), 2.0) << count << " deletions";
 
-    writeFile(dir.file("quarter.reg"), deletionsFile(count / 4));
     writeFile(dir.file("whole.reg"), deletionsFile(count));
-    const double quarterLoad = loadSeconds(dir.file("quarter.reg"));
-    const double wholeLoad = loadSeconds(dir.file("whole.reg"));
-    EXPECT_LT(wholeLoad, 9 * quarterLoad) << quarterLoad << " s, then " << wholeLoad << " s";
+    EXPECT_LT(loadSeconds(dir.file("whole.reg")), 2.0) << count << " deletion lines";
     FileRegistry reg(dir.file("whole.reg"));
     EXPECT_FALSE(reg.open(Root::LocalMachine, "Wide", Access::Read).enumValue(0));
     EXPECT_FALSE(reg.open(Root::LocalMachine, "Many", Access::Read).enumKey(0));

@@ -108,11 +108,12 @@ void ProbeMonitor::tick()
 {
     if (pairs_.empty())
         return;
-    // Without the links' state nothing is judged; the packets still go out
-    // so that the next tick can.
+    // Without the links' state this tick is left out: what came in waits in
+    // the sockets for the next one.
     auto read = links_.readAll();
-    const std::vector<LinkCounters> links =
-        read.ok() ? std::move(read).value() : std::vector<LinkCounters>{};
+    if (!read.ok())
+        return;
+    const std::vector<LinkCounters> links = std::move(read).value();
     for (auto& [primary, pair] : pairs_) {
         if (!pair.open)
             continue;
@@ -227,12 +228,15 @@ void ProbeMonitor::handOver(Pair& pair, int bond, int from, int to, const std::s
     Member& taking = pair.members[to];
     auto moved = actions_.makeActive(bond, taking.binding.ifindex);
     if (!moved.ok()) {
-        if (!leaving.reported)
+        // A deaf member is tried again each tick, alerted once; a hand-back
+        // is given up.
+        if (!leaving.deaf || !leaving.reported)
             emit(leaving, AlertKind::Error, "hand-over-failed",
                  why + "; cannot hand the traffic over to " + taking.binding.ifname + ": " +
                      moved.error(),
                  taking);
-        leaving.reported = true;
+        leaving.reported = leaving.deaf;
+        pair.tookFromPrimary = pair.tookFromPrimary && leaving.deaf;
         return;
     }
     if (leaving.deaf) {
@@ -266,7 +270,7 @@ std::vector<ProbeHealth> ProbeMonitor::snapshot() const
 {
     std::vector<ProbeHealth> health;
     for (const auto& [primary, pair] : pairs_)
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; pair.open && i < 2; ++i)
             health.push_back({pair.members[i].binding.adapterNumber,
                               pair.members[1 - i].binding.adapterNumber, pair.members[i].missed,
                               pair.members[i].deaf});

@@ -106,7 +106,10 @@ sleep 3
 check "status says each member hears its partner's packets" \
   grep -q "diagnostic packets from adapter 2: heard" <<<"$(vxs status 2>&1)"
 ip -n "$peer" link set dev far1 type bridge_slave mcast_flood off
+deaf_at=$(date +%s.%N)
 check "the active member that hears nothing hands the traffic over" wait_for active_is eth2
+awk -v from="$deaf_at" -v to="$(date +%s.%N)" \
+  'BEGIN { printf "# handed over %.1f s after eth1 stopped receiving (FailureCount 2, a packet a second)\n", to - from }'
 check "the service says why" grep -qF \
   "eth1 (adapter 1): hears none of the last 2 diagnostic packets from eth2: traffic handed over to eth2" \
   "$scratch/probes.txt"

@@ -112,7 +112,9 @@ TEST_F(ProbeMonitorTest, membersThatHearEachOtherAreLeftAlone)
     EXPECT_EQ(wire_.framesSent, 20);
     EXPECT_TRUE(actions_.calls.empty());
     EXPECT_EQ(sink_.events(), "");
-    for (const ProbeHealth& member : monitor_.snapshot())
+    const std::vector<ProbeHealth> health = monitor_.snapshot();
+    ASSERT_EQ(health.size(), 2u);
+    for (const ProbeHealth& member : health)
         EXPECT_EQ(member.missedInARow, 0) << member.adapterNumber;
 }
 
@@ -181,7 +183,7 @@ TEST_P(ProbeLossTest, lossIsJudgedByWhichMemberIsDeafAndAlternateNicChecking)
 }
 
 const std::set<std::pair<int, int>> kBothWays = {{kPrimary, kBackup}, {kBackup, kPrimary}};
-const std::string kToPrimary = "active 20 11";
+const std::string kToBackup = "active 20 11";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProbeLossTest,
@@ -190,11 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
         Loss{"standbyDeafUnchecked", {{kPrimary, kBackup}}, "Disabled", {}, ""},
         Loss{"bothDeafChecked", kBothWays, "Enabled", {}, "probes-lost"},
         // Taken on trust: one hand-over, then no way back to the member left.
-        Loss{"bothDeafUnchecked",
-             kBothWays,
-             "Disabled",
-             {kToPrimary},
-             "probe-handover,probes-lost"}),
+        Loss{
+            "bothDeafUnchecked", kBothWays, "Disabled", {kToBackup}, "probe-handover,probes-lost"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProbeMonitorTest, nothingIsJudgedWhileAMemberHasNoCarrier)

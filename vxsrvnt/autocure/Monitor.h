@@ -59,6 +59,13 @@ public:
     // One entry per adapter of the last configure(), ascending.
     std::vector<NicHealth> snapshot() const;
 
+    // Every link as the last tick read it, by ascending ifindex; null when
+    // that tick could not read them.
+    const std::vector<LinkCounters>* lastReading() const
+    {
+        return readFailing_ ? nullptr : &lastRead_;
+    }
+
 private:
     struct Nic
     {

@@ -15,12 +15,12 @@ namespace {
 
 constexpr int kMinimumLimit = 2; // one late packet is not a fault
 
+// `links` is sorted by ifindex.
 const LinkCounters* linkOf(const std::vector<LinkCounters>& links, int ifindex)
 {
-    for (const LinkCounters& link : links)
-        if (link.ifindex == ifindex)
-            return &link;
-    return nullptr;
+    const auto it = std::lower_bound(links.begin(), links.end(), ifindex,
+                                     [](const LinkCounters& l, int i) { return l.ifindex < i; });
+    return it != links.end() && it->ifindex == ifindex ? &*it : nullptr;
 }
 
 bool working(const LinkCounters* link)
@@ -30,9 +30,9 @@ bool working(const LinkCounters* link)
 
 } // namespace
 
-ProbeMonitor::ProbeMonitor(ProbeTransport& transport, autocure::CounterSource& links,
-                           autocure::NicActions& actions, autocure::AlertSink& alerts)
-    : transport_(transport), links_(links), actions_(actions), alerts_(alerts)
+ProbeMonitor::ProbeMonitor(ProbeTransport& transport, autocure::NicActions& actions,
+                           autocure::AlertSink& alerts)
+    : transport_(transport), actions_(actions), alerts_(alerts)
 {
 }
 
@@ -104,26 +104,19 @@ void ProbeMonitor::closePair(Pair& pair)
     pair.open = false;
 }
 
-void ProbeMonitor::tick()
+void ProbeMonitor::tick(const std::vector<LinkCounters>& links)
 {
-    if (pairs_.empty())
-        return;
-    // Without the links' state this tick is left out: what came in waits in
-    // the sockets for the next one.
-    auto read = links_.readAll();
-    if (!read.ok())
-        return;
-    const std::vector<LinkCounters> links = std::move(read).value();
     for (auto& [primary, pair] : pairs_) {
         if (!pair.open)
             continue;
-        const LinkCounters* first = linkOf(links, pair.members[0].binding.ifindex);
-        const LinkCounters* second = linkOf(links, pair.members[1].binding.ifindex);
-        listen(pair, links);
-        if (working(first) && working(second) && first->master != 0 &&
-            first->master == second->master)
-            judge(pair, first->master);
-        send(pair, links);
+        const std::array<const LinkCounters*, 2> link = {
+            linkOf(links, pair.members[0].binding.ifindex),
+            linkOf(links, pair.members[1].binding.ifindex)};
+        const bool bothWorking = working(link[0]) && working(link[1]);
+        listen(pair, bothWorking);
+        if (bothWorking && link[0]->master != 0 && link[0]->master == link[1]->master)
+            judge(pair, link[0]->master);
+        send(pair, link);
     }
 }
 
@@ -133,10 +126,8 @@ int ProbeMonitor::limit(const Pair& pair) const
     return std::max(static_cast<int>(count), kMinimumLimit);
 }
 
-void ProbeMonitor::listen(Pair& pair, const std::vector<LinkCounters>& links)
+void ProbeMonitor::listen(Pair& pair, bool bothWorking)
 {
-    const bool bothWorking = working(linkOf(links, pair.members[0].binding.ifindex)) &&
-                             working(linkOf(links, pair.members[1].binding.ifindex));
     for (int i = 0; i < 2; ++i) {
         Member& member = pair.members[i];
         const Member& partner = pair.members[1 - i];
@@ -252,13 +243,13 @@ void ProbeMonitor::handOver(Pair& pair, int bond, int from, int to, const std::s
     }
 }
 
-void ProbeMonitor::send(Pair& pair, const std::vector<LinkCounters>& links)
+void ProbeMonitor::send(Pair& pair, const std::array<const LinkCounters*, 2>& links)
 {
     ++pair.sequence;
-    for (Member& member : pair.members) {
-        const LinkCounters* link = linkOf(links, member.binding.ifindex);
+    for (int i = 0; i < 2; ++i) {
+        Member& member = pair.members[i];
         member.sent =
-            working(link) &&
+            working(links[i]) &&
             transport_
                 .send(member.binding.ifindex,
                       buildProbe(member.address, member.binding.adapterNumber, pair.sequence))

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "vxsrvnt/autocure/AlertSink.h"
-#include "vxsrvnt/autocure/CounterSource.h"
+#include "vxsrvnt/autocure/LinkCounters.h"
 #include "vxsrvnt/autocure/NicActions.h"
 #include "vxsrvnt/config/DriverConfig.h"
 #include "vxsrvnt/failover/ProbeFrame.h"
@@ -53,8 +53,8 @@ struct ProbeHealth
 class ProbeMonitor
 {
 public:
-    ProbeMonitor(ProbeTransport& transport, autocure::CounterSource& links,
-                 autocure::NicActions& actions, autocure::AlertSink& alerts);
+    ProbeMonitor(ProbeTransport& transport, autocure::NicActions& actions,
+                 autocure::AlertSink& alerts);
     ~ProbeMonitor();
 
     // The pairs of the store whose NicDiagnosticPackets is "Enabled" and
@@ -63,7 +63,9 @@ public:
     void configure(const DriverConfig& config, const std::vector<NicBinding>& nics);
 
     // Takes the packets that came in, judges, hands over, sends the next.
-    void tick();
+    // `links` is this tick's reading of every link, the one the autocure
+    // monitor took, by ascending ifindex.
+    void tick(const std::vector<autocure::LinkCounters>& links);
 
     // The members of the pairs being probed, by adapter number.
     std::vector<ProbeHealth> snapshot() const;
@@ -93,16 +95,15 @@ private:
 
     void open(Pair& pair);
     void closePair(Pair& pair);
-    void listen(Pair& pair, const std::vector<autocure::LinkCounters>& links);
+    void listen(Pair& pair, bool bothWorking);
     void judge(Pair& pair, int bond);
     void handOver(Pair& pair, int bond, int from, int to, const std::string& why);
-    void send(Pair& pair, const std::vector<autocure::LinkCounters>& links);
+    void send(Pair& pair, const std::array<const autocure::LinkCounters*, 2>& links);
     int limit(const Pair& pair) const;
     void emit(const Member& about, autocure::AlertKind kind, const std::string& event,
               const std::string& message, const Member& partner);
 
     ProbeTransport& transport_;
-    autocure::CounterSource& links_;
     autocure::NicActions& actions_;
     autocure::AlertSink& alerts_;
     std::map<int, Pair> pairs_; // by the primary's adapter number

@@ -117,8 +117,7 @@ bool Service::startUp()
     clock_ = std::make_unique<autocure::SteadyClock>();
     monitor_ = std::make_unique<autocure::Monitor>(*counters_, *actions_, *alerts_, *clock_);
     probeTransport_ = std::make_unique<failover::PacketProbeTransport>();
-    probes_ =
-        std::make_unique<failover::ProbeMonitor>(*probeTransport_, *counters_, *actions_, *alerts_);
+    probes_ = std::make_unique<failover::ProbeMonitor>(*probeTransport_, *actions_, *alerts_);
     // Without a watch the service still reloads on SIGHUP.
     if (Outcome watching = watcher_.start(); !watching)
         ServiceLog::write(ServiceLog::Warning, watching.error() + "; reload with SIGHUP");
@@ -224,7 +223,10 @@ Outcome Service::restoreLinks()
 void Service::tick()
 {
     monitor_->tick();
-    probes_->tick();
+    // The monitor's reading of the links serves the diagnostic packets too;
+    // without one, their tick is left out and what came in waits.
+    if (const std::vector<autocure::LinkCounters>* links = monitor_->lastReading())
+        probes_->tick(*links);
     health_.write(monitor_->snapshot(), probes_->snapshot());
 }
 

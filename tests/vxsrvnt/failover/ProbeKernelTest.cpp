@@ -14,6 +14,7 @@
 #include "vxsrvnt/failover/PacketProbeTransport.h"
 #include "vxsrvnt/failover/ProbeMonitor.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ protected:
         BondTopology::ip({"address", "add", "10.77.0.1/24", "dev", "vxbond1"});
         counters_ = std::make_unique<autocure::RtnlCounterSource>(*rtnl_);
         actions_ = std::make_unique<autocure::LinuxNicActions>(*rtnl_);
-        monitor_ = std::make_unique<ProbeMonitor>(transport_, *counters_, *actions_, sink_);
+        monitor_ = std::make_unique<ProbeMonitor>(transport_, *actions_, sink_);
         monitor_->configure(pairWithPackets(), nics_);
     }
 
@@ -82,7 +83,13 @@ protected:
     template <typename Done> int tickUntil(int limit, Done done)
     {
         for (int tick = 1; tick <= limit; ++tick) {
-            monitor_->tick();
+            auto links = counters_->readAll();
+            EXPECT_TRUE(links.ok()) << links.error();
+            if (links.ok()) {
+                std::sort(links->begin(), links->end(),
+                          [](const auto& a, const auto& b) { return a.ifindex < b.ifindex; });
+                monitor_->tick(*links);
+            }
             if (done())
                 return tick;
             std::this_thread::sleep_for(std::chrono::milliseconds(200));

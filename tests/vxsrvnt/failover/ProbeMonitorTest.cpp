@@ -17,7 +17,6 @@ namespace {
 using autocure::AlertKind;
 using autocure::test::RecordingActions;
 using autocure::test::RecordingSink;
-using autocure::test::ScriptedCounterSource;
 
 constexpr int kPrimary = 10; // eth-a, adapter 1
 constexpr int kBackup = 11;  // eth-b, adapter 2
@@ -83,7 +82,7 @@ protected:
         config.adapters[1].failover = {2, values.preferredNic, values.alternateNicChecking,
                                        values.nicDiagnosticPackets, values.nicSwitchForever};
         for (const auto& [ifindex, name] : {std::pair{kPrimary, "eth-a"}, {kBackup, "eth-b"}})
-            links_.links[ifindex] = {ifindex, name, true, true, kBond, 0, 0, 0, 0, 0, 0};
+            links_[ifindex] = {ifindex, name, true, true, kBond, 0, 0, 0, 0, 0, 0};
         actions_.activeByBond[kBond] = kPrimary;
         nics_ = {{1, "eth-a", kPrimary, "00:a0:cc:00:00:01"},
                  {2, "eth-b", kBackup, "00:a0:cc:00:00:02"}};
@@ -92,16 +91,19 @@ protected:
 
     void ticks(int count)
     {
+        std::vector<autocure::LinkCounters> reading; // by ascending ifindex, as the map holds them
+        for (const auto& [ifindex, link] : links_)
+            reading.push_back(link);
         for (int i = 0; i < count; ++i)
-            monitor_.tick();
+            monitor_.tick(reading);
     }
     int active() { return actions_.activeByBond[kBond]; }
 
     Wire wire_;
-    ScriptedCounterSource links_;
+    std::map<int, autocure::LinkCounters> links_;
     RecordingActions actions_;
     RecordingSink sink_;
-    ProbeMonitor monitor_{wire_, links_, actions_, sink_};
+    ProbeMonitor monitor_{wire_, actions_, sink_};
     std::vector<NicBinding> nics_;
 };
 
@@ -201,7 +203,7 @@ TEST_F(ProbeMonitorTest, nothingIsJudgedWhileAMemberHasNoCarrier)
     start();
     ticks(1);
     wire_.cut = kBothWays;
-    links_.links[kBackup].carrier = false;
+    links_[kBackup].carrier = false;
     ticks(10);
     EXPECT_TRUE(actions_.calls.empty());
     EXPECT_EQ(sink_.events(), "");

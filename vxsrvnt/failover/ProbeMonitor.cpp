@@ -56,8 +56,11 @@ void ProbeMonitor::configure(const DriverConfig& config, const std::vector<NicBi
         for (Member& member : pair.members) {
             member.address = probeAddress(member.binding);
             const AdapterConfig* adapter = config.adapter(member.binding.adapterNumber);
-            const std::uint32_t alertType = adapter ? adapter->acd.alertType : 7;
-            member.alertMask = alertType <= 7 ? alertType : 7;
+            // The autocure monitor warns of a bad AlertType; read it by its rule.
+            std::vector<std::string> warnedThere;
+            member.alertMask =
+                adapter ? autocure::AcdPolicy::fromSettings(adapter->acd, warnedThere).alertMask
+                        : autocure::AcdPolicy::kDefaultAlertMask;
         }
         wanted.emplace(bond.primaryAdapter, std::move(pair));
     }

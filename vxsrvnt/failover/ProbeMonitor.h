@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "vxsrvnt/autocure/AcdPolicy.h"
 #include "vxsrvnt/autocure/AlertSink.h"
 #include "vxsrvnt/autocure/LinkCounters.h"
 #include "vxsrvnt/autocure/NicActions.h"
 #include "vxsrvnt/config/DriverConfig.h"
 #include "vxsrvnt/failover/ProbeFrame.h"
+#include "vxsrvnt/failover/ProbeHealth.h"
 #include "vxsrvnt/failover/ProbeTransport.h"
 #include "vxsrvnt/nics/NicBinding.h"
 
@@ -17,15 +19,6 @@
 #include <vector>
 
 namespace velnet::vxsrvnt::failover {
-
-// What `status` shows of one member's diagnostic packets.
-struct ProbeHealth
-{
-    int adapterNumber = 0;
-    int partner = 0;
-    int missedInARow = 0; // partner's packets not heard, in a row
-    bool deaf = false;    // missed as many as the pair's FailureCount
-};
 
 // The pairs' diagnostic packets (NicDiagnosticPackets): the bond's MII
 // monitor sees a lost carrier, not a NIC that has its link and still does
@@ -75,7 +68,7 @@ private:
     {
         NicBinding binding;
         MacAddress address{};
-        std::uint32_t alertMask = 7;
+        std::uint32_t alertMask = autocure::AcdPolicy::kDefaultAlertMask;
         int missed = 0;
         int heard = 0; // in a row
         bool deaf = false;

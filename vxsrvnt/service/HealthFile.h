@@ -2,7 +2,7 @@
 #pragma once
 
 #include "vxsrvnt/autocure/NicHealth.h"
-#include "vxsrvnt/failover/ProbeMonitor.h"
+#include "vxsrvnt/failover/ProbeHealth.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>

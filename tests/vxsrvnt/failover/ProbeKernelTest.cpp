@@ -8,6 +8,7 @@
 #include "linux/netlink/Rtnl.h"
 #include "tests/vxsrvnt/apply/BondTopology.h"
 #include "tests/vxsrvnt/autocure/AutocureFakes.h"
+#include "tests/vxsrvnt/failover/ProbePair.h"
 #include "vxsrvnt/apply/Applier.h"
 #include "vxsrvnt/autocure/LinuxNicActions.h"
 #include "vxsrvnt/autocure/RtnlCounterSource.h"
@@ -24,7 +25,7 @@
 namespace velnet::vxsrvnt::failover {
 namespace {
 
-using test::BondTopology;
+using velnet::test::BondTopology;
 
 std::string activeMember()
 {
@@ -34,19 +35,7 @@ std::string activeMember()
 
 DriverConfig pairWithPackets()
 {
-    DriverConfig config;
-    for (int adapter : {1, 2}) {
-        AdapterConfig a;
-        a.adapterNumber = adapter;
-        a.instances = {adapter};
-        a.vlanNameMissing = true;
-        a.acd.alertType = 7;
-        config.adapters.push_back(a);
-    }
-    config.adapters[0].backupAdapter = 2;
-    config.adapters[1].primaryAdapter = 1;
-    config.adapters[1].failover = {2, "Enabled", "Enabled", "Enabled", "Disabled"};
-    return config;
+    return test::probedPair({2, "Enabled", "Enabled", "Enabled", "Disabled"});
 }
 
 class ProbeKernelTest : public ::testing::Test

@@ -5,6 +5,7 @@
 
 #include "tests/support/TempDir.h"
 #include "tests/vxsrvnt/autocure/AutocureFakes.h"
+#include "tests/vxsrvnt/failover/ProbePair.h"
 #include "vxsrvnt/failover/ProbeFrame.h"
 #include "vxsrvnt/service/HealthFile.h"
 
@@ -68,19 +69,10 @@ class ProbeMonitorTest : public ::testing::Test
 protected:
     void start(const Values& values = {})
     {
-        DriverConfig config;
-        for (int adapter : {1, 2}) {
-            AdapterConfig a;
-            a.adapterNumber = adapter;
-            a.instances = {adapter};
-            a.vlanNameMissing = true;
-            a.acd.alertType = values.alertType;
-            config.adapters.push_back(a);
-        }
-        config.adapters[0].backupAdapter = 2;
-        config.adapters[1].primaryAdapter = 1;
-        config.adapters[1].failover = {2, values.preferredNic, values.alternateNicChecking,
-                                       values.nicDiagnosticPackets, values.nicSwitchForever};
+        const DriverConfig config =
+            test::probedPair({2, values.preferredNic, values.alternateNicChecking,
+                              values.nicDiagnosticPackets, values.nicSwitchForever},
+                             values.alertType);
         for (const auto& [ifindex, name] : {std::pair{kPrimary, "eth-a"}, {kBackup, "eth-b"}})
             links_[ifindex] = {ifindex, name, true, true, kBond, 0, 0, 0, 0, 0, 0};
         actions_.activeByBond[kBond] = kPrimary;
@@ -269,7 +261,7 @@ TEST(ProbeFrameTest, probesAreKnownByTheirSenderAndNothingElse)
 
 TEST(ProbeStatusTest, statusSaysWhatEachMemberHearsThroughTheHealthFile)
 {
-    const test::TempDir dir;
+    const velnet::test::TempDir dir;
     const HealthFile file(dir.file("health.json"));
     const auto nic = [](int adapterNumber) {
         autocure::NicHealth health; // autocure off

@@ -6,7 +6,6 @@
 #include "nicsetup/ProgramName.h"
 #include "nicsetup/Tables.h"
 
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -57,14 +56,9 @@ std::string networkCardPath(std::uint32_t instance)
 // write that fails makes that commit fail, where the save reports it: so the
 // results of set and delete are ignored ((void)) where they are made.
 
-bool exists(const Key& key, const char* name)
-{
-    return key.query(name, std::numeric_limits<std::size_t>::max()).has_value();
-}
-
 void deleteIfExists(Key& key, const char* name)
 {
-    if (exists(key, name))
+    if (key.hasValue(name))
         (void)key.deleteValue(name);
 }
 
@@ -158,7 +152,7 @@ void writeVlanOn(Key& key, Key& netCard, const CARD_INFO& card, const VlanEntry&
     const std::string_view vlan = textOf(entry.VLAN_NAME);
     setLabels(netCard, title(kTitleServer, entry.InstanceNumber, vlan),
               describeCard(kDescriptionVlan, card, vlan));
-    if (exists(key, "FailureCount")) {
+    if (key.hasValue("FailureCount")) {
         deleteFailoverTexts(key);
         deleteIfExists(key, "PRIMARYADAPTERNUMBER");
     }
@@ -277,7 +271,7 @@ ConfigSaver::Outcome ConfigSaver::writePlain(CARD_INFO& card, Role role)
     if (role == Role::StandAlone) {
         deleteIfExists(key, "PRIMARYADAPTERNUMBER");
         deleteIfExists(key, "BACKUPADAPTERNUMBER");
-        if (exists(key, "FailureCount"))
+        if (key.hasValue("FailureCount"))
             deleteFailoverTexts(key);
     }
     writeAcd(key, card);

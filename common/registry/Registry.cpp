@@ -2,6 +2,7 @@
 #include "common/registry/Registry.h"
 
 #include <array>
+#include <limits>
 #include <utility>
 
 namespace velnet::registry {
@@ -104,6 +105,11 @@ std::optional<Value> Key::query(std::string_view name, std::size_t limit) const
     if (!registry_)
         return std::nullopt;
     return registry_->queryValue(root_, path_, name, limit);
+}
+
+bool Key::hasValue(std::string_view name) const
+{
+    return query(name, std::numeric_limits<std::size_t>::max()).has_value();
 }
 
 std::optional<std::uint32_t> Key::queryDword(std::string_view name) const

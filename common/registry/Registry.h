@@ -86,6 +86,8 @@ public:
     // Reads at most `limit` bytes: a value that is absent or longer than the
     // limit is missing. The stored type is reported, not checked.
     std::optional<Value> query(std::string_view name, std::size_t limit) const;
+    // Whether the value is there, whatever its length.
+    bool hasValue(std::string_view name) const;
     // A value of at most 4 bytes, as a little-endian number.
     std::optional<std::uint32_t> queryDword(std::string_view name) const;
     // A value of at most `limit` bytes, up to its first NUL.

@@ -91,6 +91,19 @@ int ChildProcess::run(const std::vector<std::string>& arguments, std::string* ou
     return child.wait(timeout).value_or(-1);
 }
 
+std::string ChildProcess::check(const std::vector<std::string>& arguments,
+                                std::chrono::milliseconds timeout)
+{
+    std::string output;
+    if (run(arguments, &output, timeout) != 0) {
+        std::string text;
+        for (const std::string& part : arguments)
+            text += part + " ";
+        throw std::runtime_error(text + "failed: " + output);
+    }
+    return output;
+}
+
 void ChildProcess::writeLine(const std::string& line)
 {
     const std::string text = line + "\n";

@@ -24,6 +24,10 @@ public:
     // or not started) and everything it printed.
     static int run(const std::vector<std::string>& arguments, std::string* output = nullptr,
                    std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // The same for a step a test cannot go on without: what it printed, or
+    // std::runtime_error naming the command and its output when it failed.
+    static std::string check(const std::vector<std::string>& arguments,
+                             std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
     void writeLine(const std::string& line);
     void closeInput();

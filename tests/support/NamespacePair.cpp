@@ -22,14 +22,7 @@ std::string ip(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> command{"ip"};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    std::string output;
-    if (ChildProcess::run(command, &output) != 0) {
-        std::string text;
-        for (const auto& part : command)
-            text += part + " ";
-        throw std::runtime_error(text + "failed: " + output);
-    }
-    return output;
+    return ChildProcess::check(command);
 }
 
 // Namespaces whose test died before it could remove them.

@@ -3,8 +3,6 @@
 
 #include "vxsrvnt/store/StoreLayout.h"
 
-#include <limits>
-
 namespace velnet::vxsrvnt {
 
 using layout::Mode;
@@ -15,14 +13,9 @@ using registry::Root;
 
 namespace {
 
-bool exists(const Key& key, const char* name)
-{
-    return key.query(name, std::numeric_limits<std::size_t>::max()).has_value();
-}
-
 void deleteIfExists(Key& key, const char* name)
 {
-    if (exists(key, name))
+    if (key.hasValue(name))
         (void)key.deleteValue(name); // a failed write shows at the group's commit
 }
 
@@ -112,7 +105,7 @@ Outcome AdapterWriter::writePlain(const AdapterConfig& a)
     if (role == Role::StandAlone) {
         deleteIfExists(*key, "PRIMARYADAPTERNUMBER");
         deleteIfExists(*key, "BACKUPADAPTERNUMBER");
-        if (exists(*key, "FailureCount"))
+        if (key->hasValue("FailureCount"))
             deleteFailover(*key);
     }
     writeAcd(*key, a);
@@ -146,7 +139,7 @@ Outcome AdapterWriter::writeEntry(const AdapterConfig& a, const VlanConfig& vlan
     (void)key->setString("VLAN_NAME", vlan.name);
     (void)key->setString("Network_Address", vlan.networkAddress);
     setLabels(card, labels(a, vlan.instance, vlan.name));
-    if (exists(*key, "FailureCount")) {
+    if (key->hasValue("FailureCount")) {
         deleteFailover(*key);
         deleteIfExists(*key, "PRIMARYADAPTERNUMBER");
     }

@@ -7,7 +7,6 @@
 #include "vxsrvnt/store/StoreReader.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace velnet::vxsrvnt {
 
@@ -18,14 +17,9 @@ using registry::Status;
 
 namespace {
 
-bool exists(const Key& key, const char* name)
-{
-    return key.query(name, std::numeric_limits<std::size_t>::max()).has_value();
-}
-
 int setDwordIfMissing(Key& key, const char* name, std::uint32_t value)
 {
-    if (exists(key, name))
+    if (key.hasValue(name))
         return 0;
     (void)key.setDword(name, value); // a failed write shows at the group's commit
     return 1;
@@ -33,7 +27,7 @@ int setDwordIfMissing(Key& key, const char* name, std::uint32_t value)
 
 int setStringIfMissing(Key& key, const char* name, const std::string& value)
 {
-    if (exists(key, name))
+    if (key.hasValue(name))
         return 0;
     (void)key.setString(name, value);
     return 1;
@@ -148,7 +142,7 @@ int Installer::fillInstance(int instance, int adapterNumber, const MachineNic& n
     filled += setDwordIfMissing(key, "AdapterSeq", nic.sequence);
     // Vlan_op = 0 on a key without a VLAN makes the NIC plain; a key that
     // names a VLAN without Vlan_op is left to its owner.
-    if (!exists(key, "VLAN_NAME"))
+    if (!key.hasValue("VLAN_NAME"))
         filled += setDwordIfMissing(key, "Vlan_op", 0);
     // The monitor's own defaults, so that a new NIC is watched as vxsrvnt(8) says.
     using D = autocure::AcdPolicy;

@@ -52,9 +52,7 @@ std::string peerOf(int n)
 
 void run(const std::vector<std::string>& command)
 {
-    std::string output;
-    if (ChildProcess::run(command, &output, std::chrono::minutes(5)) != 0)
-        throw std::runtime_error(command.front() + " " + command[1] + " failed: " + output);
+    ChildProcess::check(command, std::chrono::minutes(5));
 }
 
 double seconds(Clock::duration d)

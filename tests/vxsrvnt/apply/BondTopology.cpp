@@ -12,18 +12,6 @@ namespace velnet::test {
 
 namespace {
 
-std::string run(const std::vector<std::string>& command)
-{
-    std::string output;
-    if (ChildProcess::run(command, &output) != 0) {
-        std::string text;
-        for (const std::string& part : command)
-            text += part + " ";
-        throw std::runtime_error(text + "failed: " + output);
-    }
-    return output;
-}
-
 void enter(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -54,22 +42,22 @@ BondTopology::~BondTopology()
 
 void BondTopology::create()
 {
-    run({"ip", "netns", "add", service_});
-    run({"ip", "netns", "add", peer_});
+    ChildProcess::check({"ip", "netns", "add", service_});
+    ChildProcess::check({"ip", "netns", "add", peer_});
     peerIp({"link", "add", "br0", "type", "bridge"});
     for (const std::string side : {"a", "b"}) {
         // Both ends are born in their namespaces: the machine's own never sees them.
-        run({"ip", "link", "add", "eth-" + side, "netns", service_, "type", "veth", "peer", "name",
-             "far-" + side, "netns", peer_});
+        ChildProcess::check({"ip", "link", "add", "eth-" + side, "netns", service_, "type", "veth",
+                             "peer", "name", "far-" + side, "netns", peer_});
         peerIp({"link", "set", "far-" + side, "master", "br0", "up"});
-        run({"ip", "-n", service_, "link", "set", "eth-" + side, "up"});
+        ChildProcess::check({"ip", "-n", service_, "link", "set", "eth-" + side, "up"});
     }
     peerIp({"address", "add", std::string(kPeerAddress) + "/24", "dev", "br0"});
     peerIp({"link", "add", "link", "br0", "name", "br0.10", "type", "vlan", "id", "10"});
     peerIp({"address", "add", std::string(kPeerVlanAddress) + "/24", "dev", "br0.10"});
     peerIp({"link", "set", "br0", "up"});
     peerIp({"link", "set", "br0.10", "up"});
-    run({"ip", "-n", service_, "link", "set", "lo", "up"});
+    ChildProcess::check({"ip", "-n", service_, "link", "set", "lo", "up"});
     enter("/run/netns/" + service_);
 }
 
@@ -93,14 +81,14 @@ std::string BondTopology::ip(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> command{"ip"};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    return run(command);
+    return ChildProcess::check(command);
 }
 
 std::string BondTopology::peerIp(const std::vector<std::string>& arguments) const
 {
     std::vector<std::string> command{"ip", "-n", peer_};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    return run(command);
+    return ChildProcess::check(command);
 }
 
 netlink::Rtnl BondTopology::peerRtnl() const

@@ -55,14 +55,7 @@ std::string ScratchNetns::ip(const std::vector<std::string>& arguments) const
 {
     std::vector<std::string> command{"ip", "-n", name_};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    std::string output;
-    if (ChildProcess::run(command, &output) != 0) {
-        std::string text;
-        for (const std::string& word : command)
-            text += word + " ";
-        throw std::runtime_error(text + "failed: " + output);
-    }
-    return output;
+    return ChildProcess::check(command);
 }
 
 int ScratchNetns::ifindex(const std::string& ifname) const

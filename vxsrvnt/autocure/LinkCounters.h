@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <string>
+#include <vector>
 
 namespace velnet::vxsrvnt::autocure {
 
@@ -12,7 +13,6 @@ namespace velnet::vxsrvnt::autocure {
 struct LinkCounters
 {
     int ifindex = 0;
-    std::string ifname;
     bool adminUp = false; // IFF_UP: the administrator wants it up
     bool carrier = false; // IFF_LOWER_UP: the link is there
     int master = 0;       // ifindex of its bond, 0 when not enslaved
@@ -22,6 +22,17 @@ struct LinkCounters
     std::uint64_t txErrors = 0;
     std::uint64_t rxDropped = 0;
     std::uint64_t txDropped = 0;
+
+    // Up as the administrator wants it, and with its link there.
+    bool working() const { return adminUp && carrier; }
 };
+
+// The reading of `ifindex` in a reading sorted by ifindex, or null.
+inline const LinkCounters* findLink(const std::vector<LinkCounters>& byIfindex, int ifindex)
+{
+    const auto it = std::lower_bound(byIfindex.begin(), byIfindex.end(), ifindex,
+                                     [](const LinkCounters& l, int i) { return l.ifindex < i; });
+    return it != byIfindex.end() && it->ifindex == ifindex ? &*it : nullptr;
+}
 
 } // namespace velnet::vxsrvnt::autocure

@@ -272,7 +272,7 @@ bool Monitor::partnerHealthy(const Nic& nic) const
     if (!partner || !partner->binding || partner->gone)
         return false;
     const LinkCounters* link = lastRead(partner->binding->ifindex);
-    if (!link || !link->adminUp || !link->carrier)
+    if (!link || !link->working())
         return false;
     if (!partner->watch.policy().watched())
         return true;
@@ -380,9 +380,7 @@ void Monitor::emitAlways(Alert alert)
 
 const LinkCounters* Monitor::lastRead(int ifindex) const
 {
-    auto it = std::lower_bound(lastRead_.begin(), lastRead_.end(), ifindex,
-                               [](const LinkCounters& l, int i) { return l.ifindex < i; });
-    return it != lastRead_.end() && it->ifindex == ifindex ? &*it : nullptr;
+    return findLink(lastRead_, ifindex);
 }
 
 std::vector<NicHealth> Monitor::snapshot() const
@@ -406,7 +404,6 @@ std::vector<NicHealth> Monitor::snapshot() const
         h.lastWindow = nic.watch.lastWindow();
         h.badWindowsInARow = nic.watch.badWindowsInARow();
         h.cures = nic.watch.cures();
-        h.curesThatFailed = nic.watch.curesThatFailed();
         h.lastAlert = nic.lastAlert;
         if (nic.lastAlert)
             h.lastAlertSecondsAgo = std::chrono::duration<double>(now - nic.lastAlertAt).count();

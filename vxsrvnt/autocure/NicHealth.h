@@ -51,7 +51,6 @@ struct NicHealth
     std::optional<WindowFigures> lastWindow;
     int badWindowsInARow = 0;
     int cures = 0;
-    int curesThatFailed = 0;        // in a row; the pause grows with it
     std::optional<Alert> lastAlert; // also those the AlertType bits kept quiet
     double lastAlertSecondsAgo = 0;
 };

@@ -60,7 +60,7 @@ bool NicWatch::observe(const LinkCounters& link, std::chrono::milliseconds now)
     }
     baseline_ = Counters{link.rxPackets, link.txPackets, link.rxErrors,
                          link.txErrors,  link.rxDropped, link.txDropped};
-    const bool wasUp = carrier_ || !adminUp_;
+    const bool wasUp = linkUp();
     if (graceUntil_ && now >= *graceUntil_)
         graceUntil_.reset();
     adminUp_ = link.adminUp;

@@ -66,7 +66,6 @@ public:
 
     int badWindowsInARow() const { return run_; }
     int cures() const { return cures_; }
-    int curesThatFailed() const { return failedInARow_; }
     bool awaitingVerdict() const { return awaitingVerdict_; }
     // Windows to close before a cure may come again; 0 when it may now.
     int pauseWindows() const { return allowedFrom_ > closes_ ? allowedFrom_ - closes_ : 0; }

@@ -18,7 +18,6 @@ namespace {
 
 struct Attributes
 {
-    const nlattr* name = nullptr;
     const nlattr* master = nullptr;
     const nlattr* stats = nullptr;
 };
@@ -27,10 +26,6 @@ int onAttribute(const nlattr* attribute, void* data)
 {
     auto* found = static_cast<Attributes*>(data);
     switch (mnl_attr_get_type(attribute)) {
-    case IFLA_IFNAME:
-        if (mnl_attr_validate(attribute, MNL_TYPE_NUL_STRING) >= 0)
-            found->name = attribute;
-        break;
     case IFLA_MASTER:
         if (mnl_attr_validate(attribute, MNL_TYPE_U32) >= 0)
             found->master = attribute;
@@ -61,8 +56,6 @@ velnet::Outcome readLink(const nlmsghdr* message, std::vector<LinkCounters>& out
     link.ifindex = info->ifi_index;
     link.adminUp = (info->ifi_flags & IFF_UP) != 0;
     link.carrier = (info->ifi_flags & IFF_LOWER_UP) != 0;
-    if (found.name)
-        link.ifname = mnl_attr_get_str(found.name);
     if (found.master)
         link.master = static_cast<int>(mnl_attr_get_u32(found.master));
     if (found.stats) {

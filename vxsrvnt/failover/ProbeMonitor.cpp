@@ -15,17 +15,16 @@ namespace {
 
 constexpr int kMinimumLimit = 2; // one late packet is not a fault
 
-// `links` is sorted by ifindex.
-const LinkCounters* linkOf(const std::vector<LinkCounters>& links, int ifindex)
-{
-    const auto it = std::lower_bound(links.begin(), links.end(), ifindex,
-                                     [](const LinkCounters& l, int i) { return l.ifindex < i; });
-    return it != links.end() && it->ifindex == ifindex ? &*it : nullptr;
-}
-
 bool working(const LinkCounters* link)
 {
-    return link && link->adminUp && link->carrier;
+    return link && link->working();
+}
+
+// Whether traffic goes back to the primary once it works again, as the
+// bond's own fail-back does.
+bool failsBack(const FailoverSettings& failover)
+{
+    return failover.preferredNic == "Enabled" && failover.nicSwitchForever != "Enabled";
 }
 
 } // namespace
@@ -113,8 +112,8 @@ void ProbeMonitor::tick(const std::vector<LinkCounters>& links)
         if (!pair.open)
             continue;
         const std::array<const LinkCounters*, 2> link = {
-            linkOf(links, pair.members[0].binding.ifindex),
-            linkOf(links, pair.members[1].binding.ifindex)};
+            autocure::findLink(links, pair.members[0].binding.ifindex),
+            autocure::findLink(links, pair.members[1].binding.ifindex)};
         const bool bothWorking = working(link[0]) && working(link[1]);
         listen(pair, bothWorking);
         if (bothWorking && link[0]->master != 0 && link[0]->master == link[1]->master)
@@ -167,8 +166,9 @@ void ProbeMonitor::listen(Pair& pair, bool bothWorking)
 
 void ProbeMonitor::judge(Pair& pair, int bond)
 {
-    if (!pair.members[0].deaf && !pair.members[1].deaf && !pair.tookFromPrimary)
-        return; // all well: the bond need not be asked
+    if (!pair.members[0].deaf && !pair.members[1].deaf &&
+        !(pair.tookFromPrimary && failsBack(pair.failover)))
+        return; // all well, or nothing to hand back: the bond need not be asked
     const std::optional<int> activeIndex = actions_.activeMember(bond);
     int active = -1;
     for (int i = 0; i < 2; ++i)
@@ -210,9 +210,7 @@ void ProbeMonitor::judge(Pair& pair, int bond)
     // bond's own fail-back would go.
     if (active == 0)
         pair.tookFromPrimary = false;
-    const bool failBack =
-        pair.failover.preferredNic == "Enabled" && pair.failover.nicSwitchForever != "Enabled";
-    if (failBack && pair.tookFromPrimary && pair.leftDeaf < 0)
+    if (failsBack(pair.failover) && pair.tookFromPrimary && pair.leftDeaf < 0)
         handOver(pair, bond, 1, 0, "it hears " + current.binding.ifname + " again");
 }
 

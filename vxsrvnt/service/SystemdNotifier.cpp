@@ -36,9 +36,4 @@ void SystemdNotifier::stopping()
     (void)sd_notify(0, "STOPPING=1\nSTATUS=Stopping");
 }
 
-void SystemdNotifier::status(const std::string& status)
-{
-    (void)sd_notifyf(0, "STATUS=%s", status.c_str());
-}
-
 } // namespace velnet::vxsrvnt

@@ -15,7 +15,6 @@ public:
     void ready(const std::string& status);
     void reloading();
     void stopping();
-    void status(const std::string& status);
 };
 
 } // namespace velnet::vxsrvnt

@@ -51,7 +51,7 @@ std::pair<int, int> cureOneBadWindow(const ScratchNetns& netns, AlertSink& alert
     config.adapters[0].acd = {"Enhanced", 1, 5, 7, "Low"};
     monitor.configure(config, {{1, "vxnic0", ifindex, ""}});
     monitor.tick();
-    counters.links[ifindex] = {ifindex, "vxnic0", true, true, 0, 1000, 0, 100, 0, 0, 0};
+    counters.links[ifindex] = {ifindex, true, true, 0, 1000, 0, 100, 0, 0, 0};
     clock.advanceSeconds(1);
     monitor.tick();
     return {monitor.snapshot().at(0).cures, restored};

@@ -109,7 +109,7 @@ protected:
         monitor.tick();
         for (int adapter : sick)
             counters.links[ifindex_[adapter - 1]] = {
-                ifindex_[adapter - 1], "", true, true, 0, 1000, 0, 100, 0, 0, 0};
+                ifindex_[adapter - 1], true, true, 0, 1000, 0, 100, 0, 0, 0};
         clock.advanceSeconds(1);
         monitor.tick();
         activeAtCure_ = actions.activeAtCure;

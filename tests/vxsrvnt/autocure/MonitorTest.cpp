@@ -52,7 +52,6 @@ struct Rig
         bindings.push_back({adapter, name, ifindex, ""});
         LinkCounters& link = counters.links[ifindex];
         link.ifindex = ifindex;
-        link.ifname = name;
         link.adminUp = link.carrier = true;
         return config.adapters.back();
     }
@@ -483,7 +482,6 @@ TEST(Monitor, ARenamedOrReplacedInterfaceStartsAFreshWindow)
     LinkCounters moved = rig.link(1);
     rig.counters.links.erase(moved.ifindex);
     moved.ifindex = 42;
-    moved.ifname = "lan0";
     rig.counters.links[42] = moved;
     rig.bindings[0] = {1, "lan0", 42, ""};
     rig.configure();

@@ -73,8 +73,8 @@ protected:
             test::probedPair({2, values.preferredNic, values.alternateNicChecking,
                               values.nicDiagnosticPackets, values.nicSwitchForever},
                              values.alertType);
-        for (const auto& [ifindex, name] : {std::pair{kPrimary, "eth-a"}, {kBackup, "eth-b"}})
-            links_[ifindex] = {ifindex, name, true, true, kBond, 0, 0, 0, 0, 0, 0};
+        for (const int ifindex : {kPrimary, kBackup})
+            links_[ifindex] = {ifindex, true, true, kBond, 0, 0, 0, 0, 0, 0};
         actions_.activeByBond[kBond] = kPrimary;
         nics_ = {{1, "eth-a", kPrimary, "00:a0:cc:00:00:01"},
                  {2, "eth-b", kBackup, "00:a0:cc:00:00:02"}};

@@ -6,6 +6,8 @@
 #include "vxsrvnt/apply/KernelMatch.h"
 #include "vxsrvnt/apply/Reconciler.h"
 
+#include <algorithm>
+
 namespace velnet::vxsrvnt {
 
 namespace {
@@ -77,6 +79,14 @@ void addRefusals(AdapterView& view, const DesiredState& state)
 }
 
 } // namespace
+
+std::optional<std::string> ApplyReport::newRefusal(const std::vector<std::string>& standing) const
+{
+    for (const std::string& refusal : refusals)
+        if (std::find(standing.begin(), standing.end(), refusal) == standing.end())
+            return refusal;
+    return std::nullopt;
+}
 
 Applier::Applier(netlink::Rtnl& rtnl) : rtnl_(rtnl) {}
 

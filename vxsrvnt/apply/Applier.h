@@ -6,6 +6,7 @@
 #include "vxsrvnt/config/DriverConfig.h"
 #include "vxsrvnt/nics/NicBinding.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct ApplyReport
     // 192.0.2.7/24; pass --force to enslave it anyway").
     std::vector<std::string> refusals;
     bool ok() const { return refusals.empty(); }
+    // The first refusal that `standing` does not hold: what a repeated
+    // apply could not do beyond what the last one could not do either.
+    std::optional<std::string> newRefusal(const std::vector<std::string>& standing) const;
 };
 
 // Realises the store's pairs and VLANs with the kernel's bonding and 802.1Q

@@ -177,6 +177,7 @@ void Service::applyAndConfigure(const DriverConfig& config, const std::vector<Ni
             ServiceLog::write(ServiceLog::Warning, "not done: " + refusal);
         applied_ = config;
         bindings_ = bindings;
+        standingRefusals_ = report->refusals;
         clearPromptForReboot();
     } else {
         ServiceLog::write(ServiceLog::Error, "applying the store failed: " + report.error());
@@ -215,8 +216,8 @@ Outcome Service::restoreLinks()
         return fail(report.error());
     for (const std::string& action : report->actions)
         ServiceLog::write(ServiceLog::Notice, "after a cure: " + action);
-    if (!report->ok())
-        return fail(report->refusals.front());
+    if (const std::optional<std::string> refused = report->newRefusal(standingRefusals_))
+        return fail(*refused);
     return {};
 }
 

@@ -82,6 +82,9 @@ private:
     // The store and bindings last applied, for a re-apply after a cure.
     std::optional<DriverConfig> applied_;
     std::vector<NicBinding> bindings_;
+    // What that apply could not do; a re-apply that meets only these again
+    // has restored everything it can.
+    std::vector<std::string> standingRefusals_;
 };
 
 } // namespace velnet::vxsrvnt

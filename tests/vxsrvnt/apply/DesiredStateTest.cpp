@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the store asks of the kernel, without a kernel.
+// What the store asks of the kernel, and what an apply reports, without a kernel.
+#include "vxsrvnt/apply/Applier.h"
 #include "vxsrvnt/apply/DesiredState.h"
 
 #include "tests/vxsrvnt/apply/PlainAdapter.h"
@@ -93,6 +94,19 @@ TEST(DesiredState, aPairWithAMissingNicOrANicInTwoPairsIsRefused)
     EXPECT_TRUE(gone.bonds.empty());
     EXPECT_EQ(gone.refusals, std::vector<std::string>{"adapter 1 and adapter 2: no bond: adapter 2 "
                                                       "has no NIC on this machine"});
+}
+
+TEST(ApplyReport, aRepeatedApplyFailsOnlyOnWhatTheLastOneDidNotRefuse)
+{
+    const std::vector<std::string> standing =
+        vx::DesiredState::from(pairOf1And2(), {kNics[0], kNics[2]}).refusals;
+    ASSERT_EQ(standing.size(), 1u);
+    vx::ApplyReport again{{"created bond vxbond1"}, standing};
+    EXPECT_EQ(again.newRefusal(standing), std::nullopt);
+    EXPECT_EQ(vx::ApplyReport{}.newRefusal(standing), std::nullopt);
+    again.refusals.insert(again.refusals.begin(), "adapter 3 (eth2): not enslaved");
+    EXPECT_EQ(again.newRefusal(standing), "adapter 3 (eth2): not enslaved");
+    EXPECT_EQ(again.newRefusal({}), "adapter 3 (eth2): not enslaved");
 }
 
 vx::DriverConfig withVlans(vx::DriverConfig config, int number, std::vector<vx::VlanConfig> vlans)

@@ -151,6 +151,12 @@ Outcome Rtnl::exchange(Request& request, const std::function<Outcome(const nlmsg
             lastError_ = errno;
             return fail(systemError("cannot read from rtnetlink", lastError_));
         }
+        // The rest of an earlier answer: taken for this one, it would fail
+        // this exchange and leave this answer to throw the next one out of
+        // step, and so on for good.
+        if (static_cast<std::size_t>(received) >= sizeof(nlmsghdr) &&
+            reinterpret_cast<const nlmsghdr*>(buffer_.data())->nlmsg_seq != message->nlmsg_seq)
+            continue;
         const int run =
             mnl_cb_run2(buffer_.data(), static_cast<std::size_t>(received), message->nlmsg_seq,
                         portId_, onData, &exchange, controls, MNL_ARRAY_SIZE(controls));

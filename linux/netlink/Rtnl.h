@@ -18,8 +18,9 @@ namespace velnet::netlink {
 class Request;
 
 // An rtnetlink socket of this process's network namespace. Each request
-// gets the next sequence number; answers whose sequence number or port id
-// is not this request's are an error (libmnl's mnl_cb_run checks both).
+// gets the next sequence number. What is left in the socket of an earlier
+// answer (a dump the kernel interrupted, a failed read) is dropped; an
+// answer for another port id is an error (libmnl's mnl_cb_run checks it).
 // Failures carry the kernel's own message where it gives one
 // ("Device can not be enslaved while up").
 class Rtnl
@@ -62,6 +63,8 @@ public:
     // not be read); 0 after one that succeeded. For callers that map errno
     // values to their own texts.
     int lastError() const { return lastError_; }
+    // The socket's netlink port id, which the kernel's answers are sent to.
+    std::uint32_t portId() const { return portId_; }
 
 private:
     explicit Rtnl(mnl_socket* socket);

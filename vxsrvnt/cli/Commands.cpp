@@ -196,8 +196,12 @@ int Commands::apply(bool force)
 
 int Commands::edited(const Outcome& outcome, const std::string& done)
 {
-    if (!outcome)
-        return failed(outcome.error());
+    if (!outcome) {
+        // Read, but not written: a store this user may not write has the
+        // status of its own, as one that cannot be read has.
+        const bool writable = registry_.checkWritable() == registry::Status::Success;
+        return failed(outcome.error(), writable ? kExitFailed : kExitNoStore);
+    }
     out_ << done << "\n";
     return apply(line_.force);
 }

@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "vxsrvnt/cli/CommandLine.h"
 
+#include "tests/support/RunInChild.h"
+#include "tests/vxsrvnt/core/CoreTestSupport.h"
+#include "vxsrvnt/cli/Commands.h"
+
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace velnet::vxsrvnt {
 namespace {
@@ -88,6 +94,32 @@ TEST(CommandLine, RefusesWithTheReason)
         ASSERT_FALSE(line.ok()) << c.message;
         EXPECT_EQ(line.error(), c.message);
     }
+}
+
+// An edit by a user who may read the store but not write it ends with the
+// store's own status and message, and leaves the store as it was.
+TEST(Commands, AnEditOfAStoreTheUserCannotWriteEndsWithTheStoresStatus)
+{
+    test::InstalledStore installed;
+    const std::string path = installed.store.path();
+    const std::string before = installed.store.text();
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0); // readable by all, writable by root
+    const auto child = velnet::test::runInChild([&](std::string& report) {
+        if (!velnet::test::dropRoot(velnet::test::kNobody, velnet::test::kNoGroup))
+            return velnet::test::kChildCannotRun;
+        std::ostringstream out, err;
+        const int status =
+            Commands(*parseCommandLine({"--store", path, "unpair", "1"}), out, err).execute();
+        report = err.str();
+        return status;
+    });
+    if (child.exitCode == velnet::test::kChildCannotRun)
+        GTEST_SKIP() << "only root can run this as another user";
+    EXPECT_EQ(child.exitCode, kExitNoStore);
+    EXPECT_EQ(child.output, "vxsrvnt: cannot write the store: " + path +
+                                ": cannot be written: Permission denied\n");
+    EXPECT_EQ(installed.store.text(), before);
 }
 
 } // namespace

@@ -281,6 +281,8 @@ void FileRegistry::abandonGroup()
         return;
     if (--groupDepth_ > 0)
         return;
+    if (pending_.empty())
+        return; // the tree is still the file's: nothing to undo
     pending_.clear();
     reload();
 }

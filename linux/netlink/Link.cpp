@@ -12,9 +12,9 @@ bool Link::up() const
     return flags & IFF_UP;
 }
 
-std::string macText(const std::vector<std::uint8_t>& bytes, char separator)
+std::string macText(const std::vector<std::uint8_t>& bytes, char separator, bool upperCase)
 {
-    static const char digits[] = "0123456789abcdef";
+    const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i)

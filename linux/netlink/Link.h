@@ -74,7 +74,10 @@ struct InterfaceAddress
     std::string text;       // "192.0.2.1/24"
 };
 
-std::string macText(const std::vector<std::uint8_t>& bytes, char separator = ':');
+// "aa:bb:cc:dd:ee:ff" as `ip link` prints it, or with another separator and
+// upper-case digits ("AA-BB-CC-DD-EE-FF", as the store holds it).
+std::string macText(const std::vector<std::uint8_t>& bytes, char separator = ':',
+                    bool upperCase = false);
 // "aa:bb:cc:dd:ee:ff" or "AA-BB-..." to six bytes; nullopt when not a MAC.
 std::optional<std::vector<std::uint8_t>> parseMac(const std::string& text);
 

@@ -2,22 +2,8 @@
 #include "linux/nic/Rtnetlink.h"
 
 #include <cerrno>
-#include <cstdio>
 
 namespace velnet::linuxnic {
-
-std::string macText(const std::uint8_t* bytes, std::size_t size, char separator)
-{
-    std::string text;
-    char part[4];
-    for (std::size_t i = 0; i < size; ++i) {
-        std::snprintf(part, sizeof part, "%02X", bytes[i]);
-        if (i)
-            text += separator;
-        text += part;
-    }
-    return text;
-}
 
 netlink::Rtnl* Rtnetlink::socket()
 {

@@ -49,6 +49,4 @@ private:
     int error_ = 0;
 };
 
-std::string macText(const std::uint8_t* bytes, std::size_t size, char separator);
-
 } // namespace velnet::linuxnic

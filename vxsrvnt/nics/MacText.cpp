@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "vxsrvnt/nics/MacText.h"
 
-#include <cstdio>
+#include "linux/netlink/Link.h"
 
 namespace velnet::vxsrvnt {
 
@@ -16,19 +16,6 @@ std::optional<std::uint8_t> hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return static_cast<std::uint8_t>(c - 'A' + 10);
     return std::nullopt;
-}
-
-std::string macText(const MacBytes& mac, const char* pairFormat, char separator)
-{
-    std::string text;
-    char pair[3];
-    for (std::size_t i = 0; i < mac.size(); ++i) {
-        std::snprintf(pair, sizeof pair, pairFormat, mac[i]);
-        if (i)
-            text += separator;
-        text += pair;
-    }
-    return text;
 }
 
 } // namespace
@@ -54,12 +41,12 @@ std::optional<MacBytes> parseMac(std::string_view text)
 
 std::string storeMacText(const MacBytes& mac)
 {
-    return macText(mac, "%02X", '-');
+    return netlink::macText({mac.begin(), mac.end()}, '-', true);
 }
 
 std::string colonMacText(const MacBytes& mac)
 {
-    return macText(mac, "%02x", ':');
+    return netlink::macText({mac.begin(), mac.end()});
 }
 
 bool isUnicast(const MacBytes& mac)

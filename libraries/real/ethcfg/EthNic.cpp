@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "libraries/real/ethcfg/EthNic.h"
 
+#include "linux/netlink/Link.h"
 #include "linux/nic/Ethtool.h"
 #include "linux/nic/LinkModes.h"
 #include "linux/nic/PciNames.h"
@@ -143,7 +144,7 @@ std::string EthNic::permanentAddress() const
     // Where the kernel keeps no permanent address (virtual NICs, some
     // drivers) the current one would pass for it: say there is none.
     if (const auto permanent = ethtool.permanentAddress())
-        return linuxnic::macText(permanent->data(), permanent->size(), '-');
+        return netlink::macText({permanent->begin(), permanent->end()}, '-', true);
     return "None";
 }
 

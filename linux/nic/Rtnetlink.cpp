@@ -28,14 +28,7 @@ std::optional<LinkState> Rtnetlink::link(int ifindex)
         error_ = rtnl->lastError();
         return std::nullopt;
     }
-    return LinkState{link->name,
-                     link->mtu,
-                     link->minMtu,
-                     link->maxMtu,
-                     link->flags,
-                     link->carrier,
-                     std::move(link->address),
-                     link->statistics};
+    return std::move(link).value();
 }
 
 std::vector<InterfaceAddress> Rtnetlink::addresses(int ifindex)
@@ -48,10 +41,7 @@ std::vector<InterfaceAddress> Rtnetlink::addresses(int ifindex)
         error_ = rtnl->lastError();
         return {};
     }
-    std::vector<InterfaceAddress> addresses;
-    for (netlink::InterfaceAddress& address : *found)
-        addresses.push_back({address.family, std::move(address.text)});
-    return addresses;
+    return std::move(found).value();
 }
 
 bool Rtnetlink::setMtu(int ifindex, std::uint32_t mtu)

@@ -4,30 +4,15 @@
 #include "linux/netlink/Rtnl.h"
 
 #include <cstdint>
-#include <linux/if_link.h>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velnet::linuxnic {
 
-struct LinkState
-{
-    std::string name;
-    std::uint32_t mtu = 0;
-    std::uint32_t minMtu = 0; // 0 when the kernel does not say
-    std::uint32_t maxMtu = 0;
-    std::uint32_t flags = 0; // IFF_UP, IFF_RUNNING, ...
-    std::optional<std::uint8_t> carrier;
-    std::vector<std::uint8_t> address;
-    std::optional<rtnl_link_stats64> statistics;
-};
-
-struct InterfaceAddress
-{
-    int family = 0;   // AF_INET or AF_INET6
-    std::string text; // "192.0.2.1/24"
-};
+// A link and an address as the shared rtnetlink code reads them.
+using LinkState = netlink::Link;
+using InterfaceAddress = netlink::InterfaceAddress;
 
 // Questions to rtnetlink about one interface of this process's network
 // namespace, through the shared netlink::Rtnl (one socket per object, opened

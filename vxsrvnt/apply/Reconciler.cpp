@@ -356,7 +356,7 @@ void Reconciler::realise(const WantedVlan& vlan)
         int made = 0;
         if (Outcome built = buildVlan(vlan, parent->ifindex, made); !built.ok()) {
             if (made)
-                (void)rtnl_.deleteLink(made); // the journal has it if this fails too
+                (void)rtnl_.deleteLink(made); // if this fails too, it stays unmarked
             refuse(who + ": not made: " + built.error());
         } else {
             report_.actions.push_back("made VLAN link " + vlan.name + " (id " +

@@ -13,16 +13,16 @@ using registry::Status;
 
 ConfigEdit::~ConfigEdit() = default;
 
-Outcome ConfigEdit::storeFailure() const
+Outcome storeWriteFailure(const registry::Registry& registry)
 {
-    const std::string why = registry_.errorText();
+    const std::string why = registry.errorText();
     return fail("cannot write the store: " + (why.empty() ? std::string("unknown reason") : why));
 }
 
 Outcome ConfigEdit::begin()
 {
     if (registry_.checkWritable() != Status::Success)
-        return storeFailure();
+        return storeWriteFailure(registry_);
     group_ = std::make_unique<registry::WriteGroup>(registry_);
     StoreReader reader(registry_);
     auto config = reader.read();
@@ -56,7 +56,7 @@ Outcome ConfigEdit::write(const AdapterConfig& adapter)
 Outcome ConfigEdit::commit()
 {
     if (!group_ || group_->commit() != Status::Success)
-        return storeFailure();
+        return storeWriteFailure(registry_);
     return {};
 }
 

@@ -35,12 +35,13 @@ public:
     Result<int> freeInstance() const;
 
 private:
-    Outcome storeFailure() const;
-
     registry::Registry& registry_;
     std::unique_ptr<registry::WriteGroup> group_;
     DriverConfig config_;
 };
+
+// "cannot write the store: " and the registry's reason.
+Outcome storeWriteFailure(const registry::Registry& registry);
 
 // "adapter 2 (eth1)" or "adapter 2" in messages.
 std::string adapterLabel(int number, const std::string& ifname = {});

@@ -3,6 +3,7 @@
 
 #include "vxsrvnt/autocure/AcdPolicy.h"
 #include "vxsrvnt/nics/AdapterBinder.h"
+#include "vxsrvnt/store/ConfigEdit.h"
 #include "vxsrvnt/store/StoreLayout.h"
 #include "vxsrvnt/store/StoreReader.h"
 
@@ -50,22 +51,16 @@ std::optional<int> lowestFree(const std::vector<int>& used, int first, int last)
     return std::nullopt;
 }
 
-Outcome commitFailure(registry::Registry& registry)
-{
-    std::string why = registry.errorText();
-    return fail("cannot write the store: " + (why.empty() ? std::string("unknown reason") : why));
-}
-
 } // namespace
 
 Result<InstallReport> Installer::install(const std::vector<MachineNic>& nics)
 {
     if (registry_.checkWritable() != Status::Success)
-        return fail(commitFailure(registry_).error());
+        return fail(storeWriteFailure(registry_).error());
     registry::WriteGroup group(registry_);
     const bool newStore = !registry_.open(Root::LocalMachine, layout::kServiceKey, Access::Read);
     if (newStore && !registry_.create(Root::LocalMachine, layout::kServiceKey, Access::Full))
-        return fail(commitFailure(registry_).error());
+        return fail(storeWriteFailure(registry_).error());
     StoreReader reader(registry_);
     auto config = reader.read();
     if (!config)
@@ -100,7 +95,7 @@ Result<InstallReport> Installer::install(const std::vector<MachineNic>& nics)
     if (!newStore && report.added.empty() && report.valuesFilled == 0)
         return report; // nothing to write: the store file stays untouched
     if (group.commit() != Status::Success)
-        return fail(commitFailure(registry_).error());
+        return fail(storeWriteFailure(registry_).error());
     return report;
 }
 

@@ -121,14 +121,15 @@ bool Service::startUp()
     // Without a watch the service still reloads on SIGHUP.
     if (Outcome watching = watcher_.start(); !watching)
         ServiceLog::write(ServiceLog::Warning, watching.error() + "; reload with SIGHUP");
-    install();
-    reload("start");
+    const std::vector<MachineNic> nics = NicDiscovery().discover();
+    install(nics);
+    reload("start", nics);
     return true;
 }
 
-void Service::install()
+void Service::install(const std::vector<MachineNic>& nics)
 {
-    auto report = Installer(registry_).install(NicDiscovery().discover());
+    auto report = Installer(registry_).install(nics);
     if (!report) {
         ServiceLog::write(ServiceLog::Error, "install: " + report.error());
         return;
@@ -141,7 +142,7 @@ void Service::install()
     ownWrite_ = watcher_.stamp();
 }
 
-void Service::reload(const std::string& why)
+void Service::reload(const std::string& why, const std::vector<MachineNic>& nics)
 {
     notifier_.reloading();
     const ApplyLock lock(runtime_);
@@ -157,7 +158,7 @@ void Service::reload(const std::string& why)
     }
     for (const std::string& warning : reader.warnings())
         ServiceLog::write(ServiceLog::Warning, warning);
-    const AdapterBinder binder(*config, NicDiscovery().discover());
+    const AdapterBinder binder(*config, nics);
     for (const int gone : binder.goneAdapters())
         ServiceLog::write(ServiceLog::Notice,
                           "adapter " + std::to_string(gone) + ": its NIC is not in this machine");
@@ -244,14 +245,14 @@ int Service::loop(int signalFd, int timerFd)
         if (ready == 0 && changePending) {
             changePending = false;
             if (watcher_.stamp() != ownWrite_)
-                reload("the store changed");
+                reload("the store changed", NicDiscovery().discover());
             continue;
         }
         if (fds[0].revents & POLLIN) {
             signalfd_siginfo info{};
             if (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
                 if (info.ssi_signo == SIGHUP) {
-                    reload("SIGHUP");
+                    reload("SIGHUP", NicDiscovery().discover());
                 } else {
                     notifier_.stopping();
                     ServiceLog::write(ServiceLog::Info, "stopping; the links stay");

@@ -3,6 +3,7 @@
 
 #include "common/registry/FileRegistry.h"
 #include "vxsrvnt/config/DriverConfig.h"
+#include "vxsrvnt/nics/MachineNic.h"
 #include "vxsrvnt/nics/NicBinding.h"
 #include "vxsrvnt/service/HealthFile.h"
 #include "vxsrvnt/service/RuntimeFiles.h"
@@ -56,8 +57,9 @@ public:
 
 private:
     bool startUp();
-    void install();
-    void reload(const std::string& why);
+    void install(const std::vector<MachineNic>& nics);
+    // `nics`: the machine's NICs as found just now.
+    void reload(const std::string& why, const std::vector<MachineNic>& nics);
     void applyAndConfigure(const DriverConfig& config, const std::vector<NicBinding>& bindings);
     void clearPromptForReboot();
     Outcome restoreLinks();

@@ -18,14 +18,6 @@ std::string adapterText(int number)
     return "adapter " + std::to_string(number);
 }
 
-const NicBinding* bound(const std::vector<NicBinding>& nics, int adapter)
-{
-    for (const NicBinding& nic : nics)
-        if (nic.adapterNumber == adapter)
-            return &nic;
-    return nullptr;
-}
-
 bool enabled(const std::string& value)
 {
     return value == "Enabled";
@@ -73,8 +65,8 @@ std::map<int, int> pairs(const DriverConfig& config, std::vector<std::string>& r
 void addBond(DesiredState& state, const DriverConfig& config, const std::vector<NicBinding>& nics,
              int primary, int backup)
 {
-    const NicBinding* p = bound(nics, primary);
-    const NicBinding* b = bound(nics, backup);
+    const NicBinding* p = bindingOf(nics, primary);
+    const NicBinding* b = bindingOf(nics, backup);
     if (!p || !b) {
         state.refusals.push_back(adapterText(primary) + " and " + adapterText(backup) +
                                  ": no bond: " + adapterText(p ? backup : primary) +
@@ -154,7 +146,7 @@ void addVlans(DesiredState& state, const DriverConfig& config, const std::vector
     for (const AdapterConfig& adapter : config.adapters) {
         if (!adapter.vlansOn())
             continue;
-        const NicBinding* nic = bound(nics, adapter.adapterNumber);
+        const NicBinding* nic = bindingOf(nics, adapter.adapterNumber);
         const std::string bond = bondOf(state, adapter.adapterNumber);
         if (!nic || (bond.empty() && inRefusedPair(backupOf, adapter.adapterNumber))) {
             state.refusals.push_back(
@@ -177,7 +169,7 @@ DesiredState DesiredState::from(const DriverConfig& config, const std::vector<Ni
         addBond(state, config, nics, primary, backup);
     addVlans(state, config, nics, backupOf);
     for (const AdapterConfig& adapter : config.adapters)
-        if (const NicBinding* nic = bound(nics, adapter.adapterNumber);
+        if (const NicBinding* nic = bindingOf(nics, adapter.adapterNumber);
             nic && !adapter.title.empty())
             state.titles.push_back({adapter.adapterNumber, nic->ifname, adapter.title});
     return state;

@@ -33,10 +33,8 @@ constexpr double kHealthMaxAge = 5.0;
 // "adapter 2 (eth1)", or "adapter 2" when its NIC is not here.
 std::string labelOf(const std::vector<NicBinding>& bindings, int number)
 {
-    for (const NicBinding& b : bindings)
-        if (b.adapterNumber == number)
-            return adapterLabel(number, b.ifname);
-    return adapterLabel(number);
+    const NicBinding* b = bindingOf(bindings, number);
+    return b ? adapterLabel(number, b->ifname) : adapterLabel(number);
 }
 
 void printReport(const ApplyReport& report, std::ostream& out, std::ostream& err)

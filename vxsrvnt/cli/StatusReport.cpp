@@ -41,10 +41,7 @@ StatusReport::StatusReport(StatusInput input) : in_(std::move(input)) {}
 
 const NicBinding* StatusReport::binding(int adapterNumber) const
 {
-    for (const NicBinding& b : in_.bindings)
-        if (b.adapterNumber == adapterNumber)
-            return &b;
-    return nullptr;
+    return bindingOf(in_.bindings, adapterNumber);
 }
 
 const AdapterView* StatusReport::view(int adapterNumber) const

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velnet::vxsrvnt {
@@ -84,6 +85,10 @@ struct DriverConfig
             if (a.adapterNumber == number)
                 return &a;
         return nullptr;
+    }
+    AdapterConfig* adapter(int number)
+    {
+        return const_cast<AdapterConfig*>(std::as_const(*this).adapter(number));
     }
     bool operator==(const DriverConfig&) const = default;
 };

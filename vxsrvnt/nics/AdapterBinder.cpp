@@ -44,10 +44,7 @@ std::vector<MachineNic> AdapterBinder::unboundNics() const
 
 const NicBinding* AdapterBinder::byAdapter(int adapterNumber) const
 {
-    for (const NicBinding& b : bindings_)
-        if (b.adapterNumber == adapterNumber)
-            return &b;
-    return nullptr;
+    return bindingOf(bindings_, adapterNumber);
 }
 
 const NicBinding* AdapterBinder::byInterface(const std::string& ifname) const

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace velnet::vxsrvnt {
 
@@ -18,5 +20,14 @@ struct NicBinding
 
     bool operator==(const NicBinding&) const = default;
 };
+
+// The binding of `adapterNumber` among `bindings`; null when its NIC is gone.
+inline const NicBinding* bindingOf(const std::vector<NicBinding>& bindings, int adapterNumber)
+{
+    const auto it = std::find_if(bindings.begin(), bindings.end(), [&](const NicBinding& b) {
+        return b.adapterNumber == adapterNumber;
+    });
+    return it != bindings.end() ? &*it : nullptr;
+}
 
 } // namespace velnet::vxsrvnt

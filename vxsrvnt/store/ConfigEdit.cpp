@@ -41,9 +41,8 @@ Result<AdapterConfig*> ConfigEdit::beginWith(int adapterNumber)
 
 Result<AdapterConfig*> ConfigEdit::adapter(int number)
 {
-    for (AdapterConfig& a : config_.adapters)
-        if (a.adapterNumber == number)
-            return &a;
+    if (AdapterConfig* a = config_.adapter(number))
+        return a;
     return fail("the store has no adapter " + std::to_string(number) +
                 " (vxsrvnt status lists the adapters)");
 }

@@ -59,12 +59,6 @@ void setLabels(Key& card, const layout::Labels& labels)
     (void)card.setString("Title", labels.title);
 }
 
-layout::Labels labels(const AdapterConfig& a, int instance, std::string_view vlan = {})
-{
-    return layout::labelsFor(layout::modeOf(a), layout::roleOf(a), instance,
-                             a.busNumber.value_or(0), a.slotNumber.value_or(0), vlan);
-}
-
 } // namespace
 
 Result<Key> AdapterWriter::parameters(int instance)
@@ -109,7 +103,7 @@ Outcome AdapterWriter::writePlain(const AdapterConfig& a)
             deleteFailover(*key);
     }
     writeAcd(*key, a);
-    setLabels(card, labels(a, instance));
+    setLabels(card, layout::labelsFor(a, instance));
     return {};
 }
 
@@ -127,7 +121,7 @@ Outcome AdapterWriter::writeEntry(const AdapterConfig& a, const VlanConfig& vlan
         if (role == Role::Primary)
             writeBackupNumber(*key, a);
         writeAcd(*key, a);
-        setLabels(card, labels(a, vlan.instance));
+        setLabels(card, layout::labelsFor(a, vlan.instance));
         return {};
     }
     (void)key->setDword("VLANID", vlan.id);
@@ -138,7 +132,7 @@ Outcome AdapterWriter::writeEntry(const AdapterConfig& a, const VlanConfig& vlan
     writeAcd(*key, a);
     (void)key->setString("VLAN_NAME", vlan.name);
     (void)key->setString("Network_Address", vlan.networkAddress);
-    setLabels(card, labels(a, vlan.instance, vlan.name));
+    setLabels(card, layout::labelsFor(a, vlan.instance, vlan.name));
     if (key->hasValue("FailureCount")) {
         deleteFailover(*key);
         deleteIfExists(*key, "PRIMARYADAPTERNUMBER");

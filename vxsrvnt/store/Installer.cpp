@@ -154,9 +154,7 @@ int Installer::fillInstance(int instance, int adapterNumber, const MachineNic& n
 int Installer::fillLabels(const AdapterConfig& a)
 {
     auto fill = [&](int instance, std::string_view vlan) {
-        const auto labels =
-            layout::labelsFor(layout::modeOf(a), layout::roleOf(a), instance,
-                              a.busNumber.value_or(0), a.slotNumber.value_or(0), vlan);
+        const layout::Labels labels = layout::labelsFor(a, instance, vlan);
         Key card =
             registry_.create(Root::LocalMachine, layout::networkCardPath(instance), Access::Full);
         return setStringIfMissing(card, "Description", labels.description) +

@@ -68,4 +68,10 @@ Labels labelsFor(Mode mode, Role role, int instance, std::uint32_t bus, std::uin
             "[Bus:" + busSlot + "] Corvane Fast Velnet Server NIC "};
 }
 
+Labels labelsFor(const AdapterConfig& adapter, int instance, std::string_view vlanName)
+{
+    return labelsFor(modeOf(adapter), roleOf(adapter), instance, adapter.busNumber.value_or(0),
+                     adapter.slotNumber.value_or(0), vlanName);
+}
+
 } // namespace velnet::vxsrvnt::layout

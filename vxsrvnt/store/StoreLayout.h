@@ -61,5 +61,7 @@ struct Labels
 // `instance`; `vlanName` only counts in VLAN mode.
 Labels labelsFor(Mode mode, Role role, int instance, std::uint32_t bus, std::uint32_t slot,
                  std::string_view vlanName = {});
+// The same for one of `adapter`'s instances, by its mode, role and PCI place.
+Labels labelsFor(const AdapterConfig& adapter, int instance, std::string_view vlanName = {});
 
 } // namespace velnet::vxsrvnt::layout

@@ -461,14 +461,6 @@ RegParseResult loadRegBytes(RegTree& tree, std::string bytes)
     return result;
 }
 
-void loadRegTree(RegTree& tree, RegParseResult parsed)
-{
-    TreeLoader loader(tree);
-    for (auto& a : parsed.actions)
-        loader.apply(std::move(a));
-    loader.finish(std::move(parsed.source));
-}
-
 void applyActions(RegTree& tree, const std::vector<RegAction>& actions)
 {
     RegNode* current = nullptr;

@@ -52,14 +52,11 @@ RegParseResult parseRegFile(std::string_view bytes);
 // a copy, so that a big store costs its size once.
 RegParseResult parseRegBytes(std::string bytes);
 
-// Makes `tree` (a fresh one) what the file's bytes say, as parseRegBytes and
-// loadRegTree do together, but without holding an action for every line at
-// once. On failure the tree is half made: throw it away.
+// Makes `tree` (a fresh one) what the file's bytes say, remembering where
+// each key and value stands in it so that a rewrite keeps everything else;
+// the lines are applied as they are parsed, not held all at once. On failure
+// the tree is half made: throw it away.
 RegParseResult loadRegBytes(RegTree& tree, std::string bytes);
-
-// Makes `tree` (a fresh one) what the file says, remembering where each key
-// and value stands in it so that a rewrite keeps everything else.
-void loadRegTree(RegTree& tree, RegParseResult parsed);
 
 // Applies actions as changes to a tree (an import, the store's own writes).
 void applyActions(RegTree& tree, const std::vector<RegAction>& actions);

@@ -216,7 +216,7 @@ TEST(RegRewrite, Version5HexTextIsUtf16InEitherEncoding)
     };
     for (const Case& c : cases) {
         RegTree tree;
-        loadRegTree(tree, parseRegFile(c.file));
+        ASSERT_TRUE(loadRegBytes(tree, c.file).ok) << c.file;
         const RegNode* a = tree.find(Root::LocalMachine, "A");
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(*a->value("e"), (Value{ValueType::ExpandSz, c.e})) << c.file;
@@ -290,7 +290,7 @@ TEST(RegRewrite, EveryValueKeepsItsBytesInEveryEncoding)
         // What was written is kept byte for byte when nothing changes.
         const std::string written = readFile(path);
         RegTree tree;
-        loadRegTree(tree, parseRegFile(written));
+        ASSERT_TRUE(loadRegBytes(tree, written).ok);
         EXPECT_EQ(rewriteRegFile(tree).bytes, written);
     }
 }

@@ -47,14 +47,11 @@ std::string treeDifference(const RegTree& a, const RegTree& b, bool exactKeys)
 
 bool load(std::string_view bytes, RegTree& tree, std::string& problem, const char* what)
 {
-    RegParseResult parsed = parseRegFile(bytes);
-    if (!parsed.ok) {
-        problem = std::string(what) + " does not parse: line " + std::to_string(parsed.errorLine) +
-                  ": " + parsed.error;
-        return false;
-    }
-    loadRegTree(tree, std::move(parsed));
-    return true;
+    const RegParseResult loaded = loadRegBytes(tree, std::string(bytes));
+    if (!loaded.ok)
+        problem = std::string(what) + " does not parse: line " + std::to_string(loaded.errorLine) +
+                  ": " + loaded.error;
+    return loaded.ok;
 }
 
 struct KeyRef

@@ -24,14 +24,6 @@ namespace {
 
 constexpr mode_t kDefaultLockMode = 0644;
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A lock file is truncated, written and given the store's owner: it must be
 // nobody else's file under another name. So only a plain file with one name,
 // owned by root, by this user or by the store's owner, is used.
@@ -74,22 +66,6 @@ StoreLock::StoreLock(int folder, const std::string& name, std::string shownPath,
 {
     if (open(folder, name, storeOwner))
         this->wait(wait);
-}
-
-StoreLock::StoreLock(const std::string& lockPath, const struct stat* storeOwner,
-                     std::chrono::milliseconds wait)
-    : shownPath_(lockPath)
-{
-    const int folder = ::open(folderOf(lockPath).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) {
-        refuse(errno, std::strerror(errno));
-        return;
-    }
-    const auto slash = lockPath.rfind('/');
-    if (open(folder, slash == std::string::npos ? lockPath : lockPath.substr(slash + 1),
-             storeOwner))
-        this->wait(wait);
-    ::close(folder);
 }
 
 StoreLock::~StoreLock()

@@ -23,8 +23,6 @@ public:
     // folder `folder` (a descriptor); `shownPath` names it in messages.
     StoreLock(int folder, const std::string& name, std::string shownPath,
               const struct stat* storeOwner, std::chrono::milliseconds wait);
-    StoreLock(const std::string& lockPath, const struct stat* storeOwner,
-              std::chrono::milliseconds wait);
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;
     ~StoreLock();

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <optional>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -23,8 +24,11 @@ LockHolder::LockHolder(const std::string& store, bool ofOurs)
         ::close(release_[1]);
         std::optional<registry::StoreLock> lock;
         int fd = -1;
-        if (ofOurs)
-            lock.emplace(store + ".lock", nullptr, std::chrono::seconds(1));
+        const std::filesystem::path lockPath(store + ".lock");
+        const int folder = ::open(lockPath.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (ofOurs && folder >= 0)
+            lock.emplace(folder, lockPath.filename().string(), lockPath.string(), nullptr,
+                         std::chrono::seconds(1));
         else if ((fd = ::open((store + ".lock").c_str(), O_RDWR | O_CREAT, 0644)) >= 0)
             ::flock(fd, LOCK_EX);
         const char held = (lock && lock->held()) || (!ofOurs && fd >= 0) ? 'L' : 'x';

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // What the store asks of the kernel, and what an apply reports, without a kernel.
-#include "vxsrvnt/apply/Applier.h"
 #include "vxsrvnt/apply/DesiredState.h"
 
 #include "tests/vxsrvnt/apply/PlainAdapter.h"
+#include "vxsrvnt/apply/Applier.h"
 
 #include <gtest/gtest.h>
 
